@@ -1,0 +1,78 @@
+// game.h: the rules of play: picks, swap, shuffle, undo, clear and the move log.
+#pragma once
+
+#include "model/history.h"
+
+#include <string>
+
+namespace forms {
+class Random;
+}
+
+namespace model {
+
+enum class Command { Clear = 0, Shuffle = 1, Swap = 2, Undo = 3 };
+
+// What a command does to the message box. An append carries only the new line,
+// so the log never has to be copied to grow.
+struct TextChange
+{
+    enum class Kind { Keep, Empty, Append, Replace };
+    Kind kind = Kind::Keep;
+    std::string text;   // the appended line, or the whole new text
+    bool operator==(const TextChange &) const = default;
+};
+
+// The message box of a caller that keeps the text itself (tests, tools).
+void ApplyTextChange(std::string &box, const TextChange &change);
+
+struct CommandResult
+{
+    bool wentThrough = false;   // false: the command declined and changed nothing
+    bool rebuilt = false;       // the board was built anew (Clear, Shuffle)
+    TextChange text;
+};
+
+// The pending picks. They are not part of the history: Undo never brings them
+// back, and every command that goes through drops them.
+struct PickState
+{
+    static constexpr int NoTile = -1;
+    bool FirstPicked = false;
+    bool SecondPicked = false;     // implies FirstPicked
+    int PickedTileA = NoTile;      // tile of the first pick while FirstPicked
+    int PickedTileB = NoTile;      // tile of the second pick while SecondPicked
+    int PickedBoxA = 0;            // slot of the first pick; kept when the picks are dropped
+    int PickedBoxB = 0;            // slot of the second pick; may equal PickedBoxA
+};
+
+// One game: the arrangement history and the picks. Every level of the history
+// is a permutation of the 30 tiles, and a picked tile is always the tile its
+// box currently shows.
+class Game
+{
+public:
+    Game() { BuildBoard(); }
+
+    const ArrangementHistory &history() const { return m_history; }
+    const PickState &picks() const { return m_picks; }
+    bool hasBorder(int slot) const;   // the box of a pending pick
+    bool isSolved() const;            // every slot shows its own tile
+
+    void Picture2_Click(int slot);    // 0 <= slot < PieceCount; moves the picks only
+    CommandResult Command1_Click(int index, forms::Random &random);   // by button index
+
+    CommandResult Clear();
+    CommandResult Shuffle(forms::Random &random);   // the only source of chance
+    CommandResult Swap();                           // declines without two picks
+    CommandResult Undo();                           // declines at depth 1
+
+    void BuildBoard();   // the history back to the ordered level alone, nothing picked
+    void PaintBoard();   // the picks are dropped; the boxes they named are kept
+
+private:
+    ArrangementHistory m_history;
+    PickState m_picks;
+};
+
+} // namespace model

@@ -1,0 +1,23 @@
+// texts.h: every text the program shows, in UTF-8, exactly as the player reads it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace model::texts {
+
+// The message box's starting text: twelve lines, each ending in CR LF.
+extern const std::string_view HelpText;
+
+// The message box after a swap that assembles the picture (no line break).
+extern const std::string_view Solved;
+
+// The line a swap appends: "Разменям: " + second tile + " и " + first tile + CR LF.
+std::string SwapLine(std::string_view secondTile, std::string_view firstTile);
+
+extern const std::string_view WindowHost;     // the host name that begins the title
+extern const std::string_view WindowTitle;    // WindowHost, a blank, then the fixed part
+extern const std::string_view BoardTitle;     // the title label above the board
+extern const std::string_view Commands[4];    // button captions by command index
+
+} // namespace model::texts
