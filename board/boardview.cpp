@@ -1,0 +1,73 @@
+// boardview.cpp: building, rebuilding and painting the board.
+#include "board/boardview.h"
+
+#include "board/slotbox.h"
+#include "model/game.h"
+
+namespace {
+
+QRect pixelRect(const board::TwipRect &twips)
+{
+    const board::PixelRect pixels = board::ToPixels(twips);
+    return {pixels.x, pixels.y, pixels.width, pixels.height};
+}
+
+} // namespace
+
+BoardView::BoardView(QWidget *window)
+    : QObject(window), m_window(window), m_source(QStringLiteral(":/resources/picture.jpg"))
+{
+    Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
+    m_boxes[0] = makeBox(0);
+    m_boxes[0]->setGeometry(pixelRect(board::DesignedPicture2));
+}
+
+SlotBox *BoardView::makeBox(int index)
+{
+    auto *box = new SlotBox(index, m_window);
+    connect(box, &SlotBox::clicked, this, &BoardView::Picture2_Click);
+    return box;
+}
+
+void BoardView::BuildBoard(const model::Game &game)
+{
+    const auto places = board::SlotPlaces(board::Picture1);
+    m_boxes[0]->setGeometry(pixelRect(places[0]));
+    for (int i = 1; i < model::PieceCount; ++i) {
+        Q_ASSERT(!m_boxes[std::size_t(i)]);
+        SlotBox *box = makeBox(i);
+        box->setGeometry(pixelRect(places[std::size_t(i)]));
+        box->setVisible(true);
+        m_boxes[std::size_t(i)] = box;
+    }
+    PaintBoard(game);
+}
+
+void BoardView::RebuildBoard(const model::Game &game)
+{
+    for (int i = 1; i < model::PieceCount; ++i) {
+        delete m_boxes[std::size_t(i)];
+        m_boxes[std::size_t(i)] = nullptr;
+    }
+    BuildBoard(game);
+}
+
+void BoardView::PaintBoard(const model::Game &game)
+{
+    const board::TwipRect piece = board::PieceBox(board::Picture1);
+    for (int i = 0; i < model::PieceCount; ++i) {
+        SlotBox *box = m_boxes[std::size_t(i)];
+        box->setBorderStyle(0);
+        const int tile = game.history().currentTile(i);
+        const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
+        box->setPiece(m_source, pixelRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
+        const std::string_view text = game.history().currentText(i);
+        box->setToolTip(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    }
+}
+
+void BoardView::ShowPicks(const model::Game &game)
+{
+    for (int i = 0; i < model::PieceCount; ++i)
+        m_boxes[std::size_t(i)]->setBorderStyle(game.hasBorder(i) ? 1 : 0);
+}

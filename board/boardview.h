@@ -1,0 +1,44 @@
+// boardview.h: the 30 slot boxes on the window, painted from the source picture.
+#pragma once
+
+#include "board/geometry.h"
+
+#include <QObject>
+#include <QPixmap>
+
+#include <array>
+
+class QWidget;
+class SlotBox;
+namespace model {
+class Game;
+}
+
+// Owns the source picture and the slot boxes Picture2(0) to Picture2(29), which
+// sit directly on the window. Box 0 lives as long as the view; boxes 1 to 29 are
+// made by BuildBoard and destroyed by RebuildBoard. The view only reads the game.
+class BoardView : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BoardView(QWidget *window);
+
+    SlotBox *Picture2(int index) const { return m_boxes[std::size_t(index)]; }
+    const QPixmap &source() const { return m_source; }
+
+    void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
+    void RebuildBoard(const model::Game &game);   // destroys 1 to 29, then builds again
+    void PaintBoard(const model::Game &game);     // every box: its current tile, no border, its tooltip
+    void ShowPicks(const model::Game &game);      // borders from the pending picks
+
+signals:
+    void Picture2_Click(int index);
+
+private:
+    SlotBox *makeBox(int index);
+
+    QWidget *m_window;
+    QPixmap m_source;   // the picture held by the hidden holder
+    std::array<SlotBox *, 30> m_boxes{};
+};
