@@ -1,0 +1,154 @@
+// mainwindow.cpp: the window's controls, their places, colours and texts, and its handlers.
+#include "window/mainwindow.h"
+
+#include "board/boardview.h"
+#include "board/geometry.h"
+#include "model/texts.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace {
+
+QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+QRect place(float left, float top, float width, float height)
+{
+    const board::PixelRect pixels = board::ToPixels({left, top, width, height});
+    return {pixels.x, pixels.y, pixels.width, pixels.height};
+}
+
+// Places in twips, in the order the tab key visits them.
+struct ButtonDesign
+{
+    float top;
+    const char *face;      // background colour
+    const char *pressed;   // the same colour, darker, while held down
+};
+constexpr ButtonDesign Buttons[4] = {
+    {600, "#FF8080", "#D86A6A"},
+    {1080, "#80FF80", "#6AD86A"},
+    {3000, "#8080FF", "#6A6AD8"},
+    {3600, "#FF00FF", "#D000D0"},
+};
+
+QString buttonStyle()
+{
+    QString style;
+    for (int i = 0; i < 4; ++i) {
+        style += QStringLiteral("QPushButton#Command1_%1 { background-color: %2; }\n"
+                                "QPushButton#Command1_%1:pressed { background-color: %3; }\n")
+                     .arg(i)
+                     .arg(QLatin1String(Buttons[i].face), QLatin1String(Buttons[i].pressed));
+    }
+    style += QStringLiteral("QPushButton { border: 1px solid #404040; border-radius: 2px; color: black; }\n"
+                            "QPushButton:focus { border: 2px solid black; }\n");
+    return style;
+}
+
+} // namespace
+
+MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(parent), m_random(random)
+{
+    setObjectName(QStringLiteral("Kalvero"));
+    setWindowTitle(text(model::texts::WindowTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
+    setFixedSize(466, 424);
+    QPalette lavender = palette();
+    lavender.setColor(QPalette::Window, QColor(192, 192, 255));
+    setPalette(lavender);
+    setAutoFillBackground(true);
+    setFont(QFont(QStringLiteral("Times New Roman"), 12));
+    setStyleSheet(buttonStyle());
+
+    m_text1 = new QPlainTextEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1_0"));
+    m_text1->setGeometry(place(120, 4440, 6735, 1815));
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text1->setWordWrapMode(QTextOption::WordWrap);
+    m_text1->setTabChangesFocus(true);
+    m_text1->setUndoRedoEnabled(false);   // the log grows without bound; keep no undo steps for it
+    m_text1->setPlainText(text(model::texts::HelpText));
+
+    m_label1 = new QLabel(text(model::texts::BoardTitle), this);
+    m_label1->setObjectName(QStringLiteral("Label1_0"));
+    m_label1->setGeometry(place(480, 0, 5415, 375));
+    m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette orange = m_label1->palette();
+    orange.setColor(QPalette::Window, QColor(255, 192, 128));
+    m_label1->setPalette(orange);
+    m_label1->setAutoFillBackground(true);
+
+    m_board = new BoardView(this);
+    connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
+
+    for (int i = 0; i < 4; ++i) {
+        auto *button = new QPushButton(text(model::texts::Commands[i]), this);
+        button->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        button->setGeometry(place(5640, Buttons[i].top, 1215, 375));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        m_command1[std::size_t(i)] = button;
+    }
+
+    // Tab order: the message box, then the buttons; the label and the board take no focus.
+    setTabOrder(m_text1, m_command1[0]);
+    for (int i = 0; i < 3; ++i)
+        setTabOrder(m_command1[std::size_t(i)], m_command1[std::size_t(i) + 1]);
+    m_text1->setFocus();
+
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Form_Load()
+{
+    m_board->BuildBoard(m_game);
+}
+
+void MainWindow::Command1_Click(int index)
+{
+    const model::CommandResult result = m_game.Command1_Click(index, m_random);
+    if (!result.wentThrough)
+        return;
+    if (result.rebuilt)
+        m_board->RebuildBoard(m_game);
+    applyText(result.text);
+    m_board->PaintBoard(m_game);
+}
+
+void MainWindow::Picture2_Click(int index)
+{
+    m_game.Picture2_Click(index);
+    m_board->ShowPicks(m_game);
+}
+
+void MainWindow::applyText(const model::TextChange &change)
+{
+    switch (change.kind) {
+    case model::TextChange::Kind::Keep:
+        break;
+    case model::TextChange::Kind::Empty:
+        m_text1->clear();
+        break;
+    case model::TextChange::Kind::Append: {
+        // Appends after whatever the box holds, typed text included, without
+        // moving the player's cursor; the view follows the newest line.
+        QTextCursor end(m_text1->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(text(change.text));
+        m_text1->verticalScrollBar()->setValue(m_text1->verticalScrollBar()->maximum());
+        break;
+    }
+    case model::TextChange::Kind::Replace:
+        m_text1->setPlainText(text(change.text));
+        break;
+    }
+}

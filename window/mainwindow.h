@@ -1,0 +1,43 @@
+// mainwindow.h: the game's one window: the title label, the board, the four
+// command buttons and the message box.
+#pragma once
+
+#include "forms/random.h"
+#include "model/game.h"
+
+#include <QWidget>
+
+#include <array>
+
+class BoardView;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// A fixed 466 x 424 window. It holds the game and the generator by value; every
+// click goes to the game first, and the screen is brought up to date from it.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(forms::ClockRandom random, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    const model::Game &game() const { return m_game; }
+    BoardView *board() const { return m_board; }
+
+    void Command1_Click(int index);
+    void Picture2_Click(int index);
+
+private:
+    void Form_Load();
+    void applyText(const model::TextChange &change);
+
+    model::Game m_game;
+    forms::ClockRandom m_random;
+    BoardView *m_board = nullptr;
+    QLabel *m_label1 = nullptr;
+    QPlainTextEdit *m_text1 = nullptr;
+    std::array<QPushButton *, 4> m_command1{};
+};
