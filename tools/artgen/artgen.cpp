@@ -333,18 +333,33 @@ void paintCompany(QPainter &p)
 void paintFloorAndLight(QPainter &p)
 {
     QLinearGradient floor(0, 214, 0, Height);
-    floor.setColorAt(0, QColor(48, 36, 22, 200));
-    floor.setColorAt(1, QColor(26, 20, 13, 230));
+    floor.setColorAt(0, QColor(58, 44, 26, 210));
+    floor.setColorAt(1, QColor(30, 23, 15, 235));
     p.fillRect(QRect(0, 222, Width, 28), floor);
-    p.setPen(QPen(QColor(70, 54, 34), 1));
-    for (int x = -40; x < Width; x += 26)
+    // Boards of the floor, their seams and the light pooling in front of the company.
+    for (int x = -40, i = 0; x < Width; x += 26, ++i) {
+        p.setPen(QPen(QColor(92, 70, 44), 1.2));
         p.drawLine(QPointF(x, Height), QPointF(x + 40, 222));
+        p.setPen(QPen(QColor(20, 14, 9), 1));
+        p.drawLine(QPointF(x + 3, Height), QPointF(x + 43, 222));
+    }
+    QRadialGradient pool(QPointF(150, 238), 70);
+    pool.setColorAt(0, QColor(255, 210, 140, 70));
+    pool.setColorAt(1, QColor(255, 210, 140, 0));
+    p.fillRect(QRect(60, 222, 190, 28), pool);
+    // A dropped glove and a spent match cord.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(176, 140, 92));
+    p.drawRoundedRect(QRectF(112, 234, 14, 7), 3, 3);
+    p.setPen(QPen(QColor(150, 120, 80), 1.2));
+    p.drawLine(QPointF(130, 244), QPointF(146, 238));
+    p.drawLine(QPointF(146, 238), QPointF(152, 243));
 
     // The light falls from the upper left onto the front of the company; the edges sink into dark.
     QRadialGradient light(QPointF(140, 140), 190);
     light.setColorAt(0, QColor(0, 0, 0, 0));
     light.setColorAt(0.55, QColor(0, 0, 0, 40));
-    light.setColorAt(1, QColor(0, 0, 0, 150));
+    light.setColorAt(1, QColor(0, 0, 0, 110));
     p.fillRect(0, 0, Width, Height, light);
 }
 
