@@ -1,0 +1,20 @@
+// testimages.h: comparing what a box shows with the piece of the source it should show.
+#pragma once
+
+#include <QColorSpace>
+#include <QImage>
+#include <QPixmap>
+
+// Pixels only: no format and no colour profile take part in a comparison.
+inline QImage pixels(const QImage &image)
+{
+    QImage out = image.convertToFormat(QImage::Format_RGB32);
+    out.setColorSpace(QColorSpace());
+    return out;
+}
+
+// The 50 x 50 piece of the source that tile `tile` covers (column tile / 5, row tile % 5).
+inline QImage piece(const QPixmap &source, int tile)
+{
+    return pixels(source.copy((tile / 5) * 50, (tile % 5) * 50, 50, 50).toImage());
+}

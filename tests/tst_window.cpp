@@ -1,0 +1,314 @@
+// tst_window.cpp: the real window driven with clicks and keys, end to end.
+#include "board/boardview.h"
+#include "board/slotbox.h"
+#include "model/texts.h"
+#include "testimages.h"
+#include "window/mainwindow.h"
+
+#include <QLabel>
+#include <QTextBlock>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// The window, shown, with helpers that act as the player does.
+struct Player
+{
+    MainWindow window{forms::ClockRandom(7)};
+
+    Player()
+    {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    SlotBox *slot(int index) const { return window.findChild<SlotBox *>(QStringLiteral("Picture2_%1").arg(index)); }
+    QPushButton *button(int index) const
+    {
+        return window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(index));
+    }
+    QPlainTextEdit *box() const { return window.findChild<QPlainTextEdit *>(QStringLiteral("Text1_0")); }
+    QString text() const { return box()->toPlainText(); }
+    void pick(std::initializer_list<int> slots_)
+    {
+        for (int index : slots_)
+            QTest::mouseClick(slot(index), Qt::LeftButton);
+    }
+    void press(model::Command command) { QTest::mouseClick(button(int(command)), Qt::LeftButton); }
+    QImage shown(int index) const { return pixels(slot(index)->grab().toImage()); }
+    QImage piece(int tile) const
+    {
+        return ::piece(window.board()->source(), tile);
+    }
+    // Every box shows the tile the game says it shows, with the border its picks give it.
+    bool boardMatchesGame() const
+    {
+        for (int index = 0; index < 30; ++index) {
+            const int tile = window.game().history().currentTile(index);
+            if (slot(index)->toolTip() != QString::number(tile) || slot(index)->pieceRect() != QRect((tile / 5) * 50, (tile % 5) * 50, 50, 50)
+                || slot(index)->borderStyle() != (window.game().hasBorder(index) ? 1 : 0))
+                return false;
+        }
+        return true;
+    }
+    QList<int> bordered() const
+    {
+        QList<int> boxes;
+        for (int index = 0; index < 30; ++index) {
+            if (slot(index)->borderStyle() == 1)
+                boxes << index;
+        }
+        return boxes;
+    }
+};
+
+// Types as a keyboard does, one character at a time, Cyrillic included.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QString withLineFeeds(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+} // namespace
+
+class tst_Window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void designedWindow();
+    void controlsInPlaceAndColour();
+    void onlyTheDesignedControlsShow();
+    void helpTextWrapsAndScrolls();
+    void tabOrder();
+    void startsWithTheAssembledPicture();
+    void pickAndSwap();
+    void declinedCommandsChangeNothing();
+    void successMessageAndUndo();
+    void shuffleAndClear();
+    void typedTextIsKeptBeforeTheLog();
+    void leftMarginDoesNothing();
+};
+
+void tst_Window::designedWindow()
+{
+    Player player;
+    QWidget &window = player.window;
+    QCOMPARE(window.objectName(), QStringLiteral("Kalvero"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("kalvero.bg Изобразително изкуство - пъзел"));
+    QCOMPARE(window.size(), QSize(466, 424));
+    QCOMPARE(window.minimumSize(), QSize(466, 424));
+    QCOMPARE(window.maximumSize(), QSize(466, 424));
+    QVERIFY(!window.windowIcon().isNull());
+    QCOMPARE(window.windowIcon().availableSizes().value(0), QSize(32, 32));
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(192, 192, 255));
+    QCOMPARE(pixels(window.grab().toImage()).pixel(2, 100), qRgb(192, 192, 255));
+    QCOMPARE(window.font().family(), QStringLiteral("Times New Roman"));
+    QCOMPARE(window.font().pointSize(), 12);
+    QCOMPARE(QFontInfo(player.button(0)->font()).family(), QStringLiteral("Liberation Serif"));
+}
+
+void tst_Window::controlsInPlaceAndColour()
+{
+    Player player;
+    auto *label = player.window.findChild<QLabel *>(QStringLiteral("Label1_0"));
+    QCOMPARE(label->geometry(), QRect(32, 0, 361, 25));
+    QCOMPARE(label->text(), QStringLiteral("Изобразително изкуство - подреждане на пъзел"));
+    QVERIFY(label->alignment() & Qt::AlignHCenter);
+    QCOMPARE(pixels(label->grab().toImage()).pixel(2, 2), qRgb(255, 192, 128));
+    QCOMPARE(player.box()->geometry(), QRect(8, 296, 449, 121));
+
+    const QStringList captions{QStringLiteral("Изчисти"), QStringLiteral("Размести"), QStringLiteral("Размени"),
+                               QStringLiteral("Ход назад")};
+    const QList<int> tops{40, 72, 200, 240};
+    const QList<QRgb> faces{qRgb(255, 128, 128), qRgb(128, 255, 128), qRgb(128, 128, 255), qRgb(255, 0, 255)};
+    for (int i = 0; i < 4; ++i) {
+        QPushButton *button = player.button(i);
+        QCOMPARE(button->geometry(), QRect(376, tops[i], 81, 25));
+        QCOMPARE(button->text(), captions[i]);
+        const QImage face = pixels(button->grab().toImage());
+        QCOMPARE(face.pixel(4, 4), faces[i]);
+        QCOMPARE(face.pixel(76, 20), faces[i]);
+        // The caption fits the face: its ends are left clear.
+        QVERIFY(button->fontMetrics().horizontalAdvance(captions[i]) < button->width() - 2);
+    }
+}
+
+void tst_Window::onlyTheDesignedControlsShow()
+{
+    Player player;
+    QStringList shown;
+    for (QWidget *child : player.window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible())
+            shown << child->objectName();
+    }
+    shown.sort();
+    QStringList expected{QStringLiteral("Label1_0"), QStringLiteral("Text1_0")};
+    for (int i = 0; i < 4; ++i)
+        expected << QStringLiteral("Command1_%1").arg(i);
+    for (int i = 0; i < 30; ++i)
+        expected << QStringLiteral("Picture2_%1").arg(i);
+    expected.sort();
+    QCOMPARE(shown, expected);
+}
+
+void tst_Window::helpTextWrapsAndScrolls()
+{
+    Player player;
+    QPlainTextEdit *box = player.box();
+    QCOMPARE(box->toPlainText(), withLineFeeds(utf8(model::texts::HelpText)));
+    QCOMPARE(box->document()->blockCount(), 13);   // twelve lines and the empty one after the last break
+    QCOMPARE(box->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(box->lineWrapMode() == QPlainTextEdit::WidgetWidth);
+    QVERIFY(box->verticalScrollBar()->isVisible());
+    QVERIFY(box->verticalScrollBar()->maximum() > 0);
+    // Scrolled to the bottom, the last line is in view.
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+    QTextCursor last(box->document()->findBlockByNumber(11));
+    last.movePosition(QTextCursor::EndOfBlock);
+    QVERIFY(box->viewport()->rect().contains(box->cursorRect(last).center()));
+    QVERIFY(last.block().text().startsWith(QStringLiteral(" - Ход назад")));
+}
+
+void tst_Window::tabOrder()
+{
+    Player player;
+    QApplication::setActiveWindow(&player.window);
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
+    QCOMPARE(QApplication::focusWidget(), player.box());
+    QStringList visited;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, (QStringList{QStringLiteral("Command1_0"), QStringLiteral("Command1_1"),
+                                   QStringLiteral("Command1_2"), QStringLiteral("Command1_3"),
+                                   QStringLiteral("Text1_0")}));
+    QVERIFY(!player.text().contains('\t'));
+}
+
+void tst_Window::startsWithTheAssembledPicture()
+{
+    Player player;
+    for (int index = 0; index < 30; ++index) {
+        QVERIFY2(player.shown(index) == player.piece(index), qPrintable(QString::number(index)));
+        QCOMPARE(player.slot(index)->toolTip(), QString::number(index));
+    }
+    QVERIFY(player.bordered().isEmpty());
+}
+
+void tst_Window::pickAndSwap()
+{
+    Player player;
+    player.pick({3, 8, 15});
+    QCOMPARE(player.bordered(), (QList<int>{8, 15}));
+    QVERIFY(player.boardMatchesGame());
+    player.press(model::Command::Swap);
+    QCOMPARE(player.shown(8), player.piece(15));
+    QCOMPARE(player.shown(15), player.piece(8));
+    QCOMPARE(player.shown(3), player.piece(3));
+    QCOMPARE(player.slot(8)->toolTip(), QStringLiteral("15"));
+    QVERIFY(player.bordered().isEmpty());
+    QVERIFY(player.text().endsWith(QStringLiteral("\nРазменям: 15 и 8\n")));
+    QVERIFY(player.boardMatchesGame());
+}
+
+void tst_Window::declinedCommandsChangeNothing()
+{
+    Player player;
+    const QString help = player.text();
+    player.pick({6});
+    player.press(model::Command::Swap);   // one pick only
+    player.press(model::Command::Undo);   // one level only
+    QCOMPARE(player.text(), help);
+    QCOMPARE(player.bordered(), QList<int>{6});
+    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+    player.pick({9});
+    QCOMPARE(player.bordered(), (QList<int>{6, 9}));
+    player.press(model::Command::Swap);
+    QCOMPARE(player.shown(6), player.piece(9));
+}
+
+void tst_Window::successMessageAndUndo()
+{
+    Player player;
+    player.pick({0, 29});
+    player.press(model::Command::Swap);
+    player.pick({29, 0});
+    player.press(model::Command::Swap);
+    QCOMPARE(player.text(), QStringLiteral("Правилно подреден пъзел!"));
+    player.pick({1, 2});
+    player.press(model::Command::Swap);
+    QCOMPARE(player.text(), QStringLiteral("Правилно подреден пъзел!Разменям: 2 и 1\n"));
+
+    player.press(model::Command::Undo);
+    QCOMPARE(player.text(), QString());   // the whole log goes
+    for (int index = 0; index < 30; ++index)
+        QCOMPARE(player.shown(index), player.piece(index));
+    player.press(model::Command::Undo);
+    player.press(model::Command::Undo);
+    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+    QVERIFY(player.boardMatchesGame());
+}
+
+void tst_Window::shuffleAndClear()
+{
+    Player player;
+    player.pick({4, 5});
+    player.press(model::Command::Shuffle);
+    QCOMPARE(player.text(), QString());
+    QCOMPARE(player.window.game().history().depth(), std::size_t(2));
+    QVERIFY(player.bordered().isEmpty());
+    QSet<QString> tips;
+    for (int index = 0; index < 30; ++index) {
+        tips << player.slot(index)->toolTip();
+        const int tile = player.window.game().history().currentTile(index);
+        QVERIFY2(player.shown(index) == player.piece(tile), qPrintable(QString::number(index)));
+    }
+    QCOMPARE(tips.size(), 30);   // each tile exactly once
+    QVERIFY(!player.window.game().isSolved());
+
+    player.pick({1, 2});
+    player.press(model::Command::Clear);
+    QCOMPARE(player.text(), QString());
+    QVERIFY(player.bordered().isEmpty());
+    for (int index = 0; index < 30; ++index) {
+        QCOMPARE(player.slot(index)->toolTip(), QString::number(index));
+        QCOMPARE(player.shown(index), player.piece(index));
+    }
+    player.press(model::Command::Undo);
+    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+}
+
+void tst_Window::typedTextIsKeptBeforeTheLog()
+{
+    Player player;
+    player.press(model::Command::Clear);
+    type(player.box(), QStringLiteral("бележка"));
+    QTest::keyClick(player.box(), Qt::Key_Return);
+    type(player.box(), QStringLiteral("ред"));
+    player.pick({10, 11});
+    player.press(model::Command::Swap);
+    QCOMPARE(player.text(), QStringLiteral("бележка\nредРазменям: 11 и 10\n"));
+}
+
+void tst_Window::leftMarginDoesNothing()
+{
+    Player player;
+    player.pick({20});
+    QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(20, 80));   // where the hidden list would be
+    QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(370, 150)); // between board and buttons
+    QCOMPARE(player.bordered(), QList<int>{20});
+    QVERIFY(!player.window.game().picks().SecondPicked);
+}
+
+QTEST_MAIN(tst_Window)
+#include "tst_window.moc"
