@@ -3,6 +3,7 @@
 
 #include "board/slotbox.h"
 #include "model/game.h"
+#include "model/texts.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ BoardView::BoardView(QWidget *window)
     : QObject(window), m_window(window), m_source(QStringLiteral(":/resources/picture.jpg"))
 {
     Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
+    SlotBox::installAccessibility();
     m_boxes[0] = makeBox(0);
     m_boxes[0]->setGeometry(pixelRect(board::DesignedPicture2));
 }
@@ -63,6 +65,7 @@ void BoardView::PaintBoard(const model::Game &game)
         box->setPiece(m_source, pixelRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
         const std::string_view text = game.history().currentText(i);
         box->setToolTip(QString::fromLatin1(text.data(), qsizetype(text.size())));
+        box->setAccessibleName(QString::fromStdString(model::texts::SlotName(i, text)));
     }
 }
 

@@ -37,4 +37,13 @@ const std::string_view WindowTitle = "kalvero.bg Изобразително из
 const std::string_view BoardTitle = "Изобразително изкуство - подреждане на пъзел";
 const std::string_view Commands[4] = {"Изчисти", "Размести", "Размени", "Ход назад"};
 
+std::string SlotName(int slot, std::string_view tileText)
+{
+    std::string name("Поле ");
+    name.append(std::to_string(slot)).append(": част ").append(tileText);
+    return name;
+}
+
+const std::string_view MessageBoxName = "Съобщения";
+
 } // namespace model::texts

@@ -20,4 +20,8 @@ extern const std::string_view WindowTitle;    // WindowHost, a blank, then the f
 extern const std::string_view BoardTitle;     // the title label above the board
 extern const std::string_view Commands[4];    // button captions by command index
 
+// For screen readers: a slot box ("Поле 7: част 13") and the message box.
+std::string SlotName(int slot, std::string_view tileText);
+extern const std::string_view MessageBoxName;
+
 } // namespace model::texts

@@ -5,6 +5,7 @@
 #include "testimages.h"
 #include "window/mainwindow.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QTextBlock>
 #include <QPlainTextEdit>
@@ -96,6 +97,7 @@ private slots:
     void shuffleAndClear();
     void typedTextIsKeptBeforeTheLog();
     void leftMarginDoesNothing();
+    void screenReadersFollowTheBoard();
 };
 
 void tst_Window::designedWindow()
@@ -308,6 +310,38 @@ void tst_Window::leftMarginDoesNothing()
     QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(370, 150)); // between board and buttons
     QCOMPARE(player.bordered(), QList<int>{20});
     QVERIFY(!player.window.game().picks().SecondPicked);
+}
+
+void tst_Window::screenReadersFollowTheBoard()
+{
+    Player player;
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&player.window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), player.window.windowTitle());
+    QCOMPARE(QAccessible::queryAccessibleInterface(player.box())->text(QAccessible::Name), QStringLiteral("Съобщения"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(player.button(3))->text(QAccessible::Name), QStringLiteral("Ход назад"));
+
+    QAccessibleInterface *slot7 = QAccessible::queryAccessibleInterface(player.slot(7));
+    QCOMPARE(slot7->text(QAccessible::Name), QStringLiteral("Поле 7: част 7"));
+    QVERIFY(slot7->state().checkable && !slot7->state().checked);
+
+    // Picking through the screen reader's press action is a click.
+    QAccessibleInterface *slot13 = QAccessible::queryAccessibleInterface(player.slot(13));
+    slot7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    slot13->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(slot7->state().checked && slot13->state().checked);
+    player.press(model::Command::Swap);
+    slot7 = QAccessible::queryAccessibleInterface(player.slot(7));
+    QCOMPARE(slot7->text(QAccessible::Name), QStringLiteral("Поле 7: част 13"));
+    QVERIFY(!slot7->state().checked);
+
+    // Boxes made anew by a shuffle are named too.
+    player.press(model::Command::Shuffle);
+    for (int index = 0; index < 30; ++index) {
+        const QString tile = player.slot(index)->toolTip();
+        QCOMPARE(QAccessible::queryAccessibleInterface(player.slot(index))->text(QAccessible::Name),
+                 QStringLiteral("Поле %1: част %2").arg(index).arg(tile));
+    }
 }
 
 QTEST_MAIN(tst_Window)

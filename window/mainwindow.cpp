@@ -5,6 +5,7 @@
 #include "board/geometry.h"
 #include "model/texts.h"
 
+#include <QAccessibleWidget>
 #include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -50,10 +51,23 @@ QString buttonStyle()
     return style;
 }
 
+// Screen readers meet the game as a window named by its title.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(parent), m_random(random)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setObjectName(QStringLiteral("Kalvero"));
     setWindowTitle(text(model::texts::WindowTitle));
     setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
@@ -75,6 +89,7 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     m_text1->setTabChangesFocus(true);
     m_text1->setUndoRedoEnabled(false);   // the log grows without bound; keep no undo steps for it
     m_text1->setPlainText(text(model::texts::HelpText));
+    m_text1->setAccessibleName(text(model::texts::MessageBoxName));
 
     m_label1 = new QLabel(text(model::texts::BoardTitle), this);
     m_label1->setObjectName(QStringLiteral("Label1_0"));
