@@ -41,7 +41,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
-    QApplication::setDesktopFileName(QStringLiteral("kalvero"));
+    QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
 
     MainWindow window(forms::ClockRandom::rtcRandomize());
     window.show();
