@@ -5,11 +5,12 @@
 #include <QImage>
 #include <QPixmap>
 
-// Pixels only: no format and no colour profile take part in a comparison.
+// Pixels only: no format, colour profile or pixel ratio takes part in a comparison.
 inline QImage pixels(const QImage &image)
 {
     QImage out = image.convertToFormat(QImage::Format_RGB32);
     out.setColorSpace(QColorSpace());
+    out.setDevicePixelRatio(1.0);
     return out;
 }
 
