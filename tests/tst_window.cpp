@@ -6,6 +6,7 @@
 #include "window/mainwindow.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QLabel>
 #include <QTextBlock>
 #include <QPlainTextEdit>
@@ -97,6 +98,8 @@ private slots:
     void shuffleAndClear();
     void typedTextIsKeptBeforeTheLog();
     void leftMarginDoesNothing();
+    void pastedTextIsKept_data();
+    void pastedTextIsKept();
     void screenReadersFollowTheBoard();
 };
 
@@ -310,6 +313,34 @@ void tst_Window::leftMarginDoesNothing()
     QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(370, 150)); // between board and buttons
     QCOMPARE(player.bordered(), QList<int>{20});
     QVERIFY(!player.window.game().picks().SecondPicked);
+}
+
+void tst_Window::pastedTextIsKept_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QString mebibyte;
+    const QString line = QStringLiteral("Нощна стража, ред %1: ").leftJustified(63, QLatin1Char('.')) + QLatin1Char('\n');
+    while (mebibyte.size() < (1 << 20))
+        mebibyte += line.arg(mebibyte.size() / 64, 5);
+    QTest::newRow("1 MiB of lines") << mebibyte.left(1 << 20);
+    QTest::newRow("one long line") << QString(65536, QChar(u'ж'));
+    QTest::newRow("control characters") << QStringLiteral("a\x01b\x07c\x1b[31m\td\x7f\n\x02");
+    QTest::newRow("right to left") << QStringLiteral("\u202Eשלום עולם\u202C مرحبا \u200Fبالعالم\u200E");
+}
+
+void tst_Window::pastedTextIsKept()
+{
+    QFETCH(QString, pasted);
+    Player player;
+    player.press(model::Command::Clear);
+    QGuiApplication::clipboard()->setText(pasted);
+    player.box()->paste();
+    QCOMPARE(player.text(), pasted);
+    player.pick({2, 3});
+    player.press(model::Command::Swap);
+    QCOMPARE(player.text().size(), pasted.size() + 16);
+    QVERIFY(player.text() == pasted + QStringLiteral("Разменям: 3 и 2\n"));
+    QVERIFY(player.boardMatchesGame());
 }
 
 void tst_Window::screenReadersFollowTheBoard()

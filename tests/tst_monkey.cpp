@@ -1,0 +1,129 @@
+// tst_monkey.cpp: thousands of random clicks, keys and typed characters on the real
+// window. After every step the board must agree with the game pixel for pixel, the
+// borders with the picks, and the message box with what the command made of it.
+// KALVERO_MONKEY_SEED=N replays one run; the seed is printed when a run fails.
+#include "board/boardview.h"
+#include "board/slotbox.h"
+#include "model/texts.h"
+#include "testimages.h"
+#include "window/mainwindow.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+class tst_Monkey : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomPlay_data();
+    void randomPlay();
+};
+
+namespace {
+
+QString lineFeeds(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+// The text a command leaves, from the text before it and the change the game reports.
+QString expectedText(const QString &before, const model::TextChange &change)
+{
+    const QString text = lineFeeds(QString::fromStdString(change.text));
+    switch (change.kind) {
+    case model::TextChange::Kind::Keep: return before;
+    case model::TextChange::Kind::Empty: return QString();
+    case model::TextChange::Kind::Append: return before + text;
+    case model::TextChange::Kind::Replace: return text;
+    }
+    return before;
+}
+
+// Reports why the screen and the game disagree, or an empty string.
+QString disagreement(MainWindow &window)
+{
+    const QImage screen = pixels(window.grab().toImage());
+    const QImage &source = window.board()->source().toImage();
+    for (int slot = 0; slot < model::PieceCount; ++slot) {
+        SlotBox *box = window.board()->Picture2(slot);
+        const int tile = window.game().history().currentTile(slot);
+        const bool picked = window.game().hasBorder(slot);
+        if (box->borderStyle() != (picked ? 1 : 0))
+            return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(box->borderStyle()).arg(picked);
+        if (box->toolTip() != QString::number(tile))
+            return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(box->toolTip()).arg(tile);
+        const int inset = picked ? 1 : 0;   // a border covers the outermost pixels
+        const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
+        const QImage shown = screen.copy(inside.translated(box->pos()));
+        const QImage wanted = pixels(source.copy(inside.translated((tile / 5) * 50, (tile % 5) * 50)));
+        if (shown != wanted)
+            return QStringLiteral("slot %1 does not show tile %2").arg(slot).arg(tile);
+    }
+    return QString();
+}
+
+} // namespace
+
+void tst_Monkey::randomPlay_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("fixed seed") << 20261208u;
+    const quint32 seed = qEnvironmentVariableIsSet("KALVERO_MONKEY_SEED")
+                             ? quint32(qEnvironmentVariableIntValue("KALVERO_MONKEY_SEED"))
+                             : QRandomGenerator::global()->generate();
+    QTest::newRow("seed of this run") << seed;
+}
+
+void tst_Monkey::randomPlay()
+{
+    QFETCH(quint32, seed);
+    struct ReportSeed
+    {
+        quint32 seed;
+        ~ReportSeed()
+        {
+            if (QTest::currentTestFailed())
+                qWarning("monkey: replay with KALVERO_MONKEY_SEED=%u", seed);
+        }
+    } report{seed};
+
+    QRandomGenerator chance(seed);
+    MainWindow window{forms::ClockRandom(seed)};
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("Text1_0"));
+    // The same game, played alongside, tells what each command must do to the text.
+    model::Game shadow;
+    forms::ClockRandom shadowRandom(seed);
+    const QString typeable = QStringLiteral("aZ 9бЖъ\tשלוםمرحبا\u202E\u200F!");
+
+    for (int step = 0; step < 2500; ++step) {
+        const int roll = int(chance.bounded(100));
+        if (roll < 50) {
+            const int slot = int(chance.bounded(30));
+            QTest::mouseClick(window.board()->Picture2(slot), Qt::LeftButton);
+            shadow.Picture2_Click(slot);
+        } else if (roll < 75) {
+            const int index = int(chance.bounded(4));
+            const QString before = box->toPlainText();
+            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(index)), Qt::LeftButton);
+            const model::CommandResult result = shadow.Command1_Click(index, shadowRandom);
+            QCOMPARE(box->toPlainText(), expectedText(before, result.text));
+        } else if (roll < 85) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, Qt::Key_Tab);
+        } else if (roll < 95) {
+            const QChar c = typeable.at(int(chance.bounded(typeable.size())));
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        } else {
+            QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(int(chance.bounded(60)), int(chance.bounded(424))));
+        }
+        QCOMPARE(window.game().history().depth(), shadow.history().depth());
+        const QString problem = disagreement(window);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("step %1: %2").arg(step).arg(problem)));
+    }
+    QVERIFY(window.isVisible());
+    QTest::qWait(1);   // the event loop still runs
+}
+
+QTEST_MAIN(tst_Monkey)
+#include "tst_monkey.moc"
