@@ -98,4 +98,9 @@ bool ArrangementHistory::StepBack()
     return true;
 }
 
+std::size_t ArrangementHistory::bytesReserved() const
+{
+    return m_chunks.size() * ChunkLevels * sizeof(Arrangement) + m_chunks.capacity() * sizeof(m_chunks[0]);
+}
+
 } // namespace model

@@ -50,6 +50,8 @@ public:
     void PushArrangement(const Arrangement &arrangement);   // arrangement is a permutation
     bool StepBack();                               // false at depth 1, nothing changed
 
+    std::size_t bytesReserved() const;             // the memory the levels are stored in
+
 private:
     Arrangement &top() { return m_chunks[(m_depth - 1) / ChunkLevels][(m_depth - 1) % ChunkLevels]; }
     void push(const Arrangement &arrangement);
