@@ -4,12 +4,12 @@
 #include "board/boardview.h"
 #include "board/geometry.h"
 #include "model/texts.h"
+#include "window/colourbutton.h"
 
 #include <QAccessibleWidget>
 #include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -23,33 +23,18 @@ QRect place(float left, float top, float width, float height)
     return {pixels.x, pixels.y, pixels.width, pixels.height};
 }
 
-// Places in twips, in the order the tab key visits them.
+// Places in twips and face colours, in the order the tab key visits them.
 struct ButtonDesign
 {
     float top;
-    const char *face;      // background colour
-    const char *pressed;   // the same colour, darker, while held down
+    QRgb face;
 };
 constexpr ButtonDesign Buttons[4] = {
-    {600, "#FF8080", "#D86A6A"},
-    {1080, "#80FF80", "#6AD86A"},
-    {3000, "#8080FF", "#6A6AD8"},
-    {3600, "#FF00FF", "#D000D0"},
+    {600, qRgb(255, 128, 128)},
+    {1080, qRgb(128, 255, 128)},
+    {3000, qRgb(128, 128, 255)},
+    {3600, qRgb(255, 0, 255)},
 };
-
-QString buttonStyle()
-{
-    QString style;
-    for (int i = 0; i < 4; ++i) {
-        style += QStringLiteral("QPushButton#Command1_%1 { background-color: %2; }\n"
-                                "QPushButton#Command1_%1:pressed { background-color: %3; }\n")
-                     .arg(i)
-                     .arg(QLatin1String(Buttons[i].face), QLatin1String(Buttons[i].pressed));
-    }
-    style += QStringLiteral("QPushButton { border: 1px solid #404040; border-radius: 2px; color: black; }\n"
-                            "QPushButton:focus { border: 2px solid black; }\n");
-    return style;
-}
 
 // Screen readers meet the game as a window named by its title.
 QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
@@ -77,7 +62,6 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     setPalette(lavender);
     setAutoFillBackground(true);
     setFont(QFont(QStringLiteral("Times New Roman"), 12));
-    setStyleSheet(buttonStyle());
 
     m_text1 = new QPlainTextEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1_0"));
@@ -104,10 +88,9 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
 
     for (int i = 0; i < 4; ++i) {
-        auto *button = new QPushButton(text(model::texts::Commands[i]), this);
+        auto *button = new ColourButton(text(model::texts::Commands[i]), QColor(Buttons[i].face), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(i));
         button->setGeometry(place(5640, Buttons[i].top, 1215, 375));
-        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         m_command1[std::size_t(i)] = button;
     }

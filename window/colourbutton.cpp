@@ -1,0 +1,27 @@
+// colourbutton.cpp: the face, edge, focus mark and caption of a command button.
+#include "window/colourbutton.h"
+
+#include <QPainter>
+
+ColourButton::ColourButton(const QString &caption, const QColor &face, QWidget *parent)
+    : QPushButton(caption, parent), m_face(face)
+{
+    setAutoDefault(false);
+}
+
+void ColourButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // The face darkens while the button is held down; the edge is one line, and
+    // the focused button gets a second line inside it.
+    painter.fillRect(rect(), isDown() ? m_face.darker(118) : m_face);
+    painter.setPen(QColor(64, 64, 64));
+    painter.drawRect(frame);
+    if (hasFocus()) {
+        painter.setPen(Qt::black);
+        painter.drawRect(frame.adjusted(1, 1, -1, -1));
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(rect().translated(isDown() ? 1 : 0, isDown() ? 1 : 0), Qt::AlignCenter, text());
+}
