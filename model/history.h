@@ -33,7 +33,7 @@ bool IsPermutation(const Arrangement &arrangement);
 class ArrangementHistory
 {
 public:
-    static constexpr std::size_t ChunkLevels = 2048;
+    static constexpr std::size_t ChunkLevels = 256;
 
     ArrangementHistory() { Seed(); }
 
