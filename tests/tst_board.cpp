@@ -13,6 +13,25 @@ namespace {
 
 QImage shown(SlotBox *box) { return pixels(box->grab().toImage()); }
 
+// A game and its board on a plain window, built as at start-up.
+struct Board
+{
+    QWidget window;
+    BoardView view{&window};
+    model::Game game;
+
+    Board()
+    {
+        window.resize(466, 424);
+        view.BuildBoard(game);
+    }
+    bool show()
+    {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
+};
+
 // Mean absolute difference per channel between two pieces, 0..255.
 double difference(const QImage &a, const QImage &b)
 {
@@ -148,13 +167,9 @@ void tst_Board::everyPieceCanBeToldApart()
 
 void tst_Board::buildShowsTheAssembledPicture()
 {
-    QWidget window;
-    window.resize(466, 424);
-    BoardView view(&window);
-    model::Game game;
-    view.BuildBoard(game);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Board board;
+    QVERIFY(board.show());
+    const BoardView &view = board.view;
     QCOMPARE(view.Picture2(0)->devicePixelRatio(), 1.0);
     for (int slot = 0; slot < 30; ++slot) {
         SlotBox *box = view.Picture2(slot);
@@ -169,13 +184,9 @@ void tst_Board::buildShowsTheAssembledPicture()
 
 void tst_Board::paintShowsEachSlotsTileAfterAShuffle()
 {
-    QWidget window;
-    window.resize(466, 424);
-    BoardView view(&window);
-    model::Game game;
-    view.BuildBoard(game);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Board board;
+    QVERIFY(board.show());
+    auto &[window, view, game] = board;
     forms::ClockRandom random(99);
     game.Shuffle(random);
     view.RebuildBoard(game);
@@ -191,10 +202,8 @@ void tst_Board::paintShowsEachSlotsTileAfterAShuffle()
 
 void tst_Board::borderIsOneLineAroundTheTile()
 {
-    QWidget window;
-    BoardView view(&window);
-    model::Game game;
-    view.BuildBoard(game);
+    Board board;
+    auto &[window, view, game] = board;
     game.Picture2_Click(12);
     view.ShowPicks(game);
     SlotBox *box = view.Picture2(12);
@@ -215,10 +224,8 @@ void tst_Board::borderIsOneLineAroundTheTile()
 
 void tst_Board::rebuildReplacesBoxesOneToTwentyNine()
 {
-    QWidget window;
-    BoardView view(&window);
-    model::Game game;
-    view.BuildBoard(game);
+    Board board;
+    auto &[window, view, game] = board;
     SlotBox *first = view.Picture2(0);
     QPointer<SlotBox> old = view.Picture2(17);
     int clicked = -1;
