@@ -5,15 +5,11 @@
 #include "model/game.h"
 #include "model/texts.h"
 
-namespace {
-
-QRect pixelRect(const board::TwipRect &twips)
+QRect TwipsToRect(const board::TwipRect &twips)
 {
     const board::PixelRect pixels = board::ToPixels(twips);
     return {pixels.x, pixels.y, pixels.width, pixels.height};
 }
-
-} // namespace
 
 BoardView::BoardView(QWidget *window)
     : QObject(window), m_window(window), m_source(QStringLiteral(":/resources/picture.jpg"))
@@ -21,7 +17,7 @@ BoardView::BoardView(QWidget *window)
     Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
     SlotBox::installAccessibility();
     m_boxes[0] = makeBox(0);
-    m_boxes[0]->setGeometry(pixelRect(board::DesignedPicture2));
+    m_boxes[0]->setGeometry(TwipsToRect(board::DesignedPicture2));
 }
 
 SlotBox *BoardView::makeBox(int index)
@@ -34,11 +30,11 @@ SlotBox *BoardView::makeBox(int index)
 void BoardView::BuildBoard(const model::Game &game)
 {
     const auto places = board::SlotPlaces(board::Picture1);
-    m_boxes[0]->setGeometry(pixelRect(places[0]));
+    m_boxes[0]->setGeometry(TwipsToRect(places[0]));
     for (int i = 1; i < model::PieceCount; ++i) {
         Q_ASSERT(!m_boxes[std::size_t(i)]);
         SlotBox *box = makeBox(i);
-        box->setGeometry(pixelRect(places[std::size_t(i)]));
+        box->setGeometry(TwipsToRect(places[std::size_t(i)]));
         box->setVisible(true);
         m_boxes[std::size_t(i)] = box;
     }
@@ -62,7 +58,7 @@ void BoardView::PaintBoard(const model::Game &game)
         box->setBorderStyle(0);
         const int tile = game.history().currentTile(i);
         const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
-        box->setPiece(m_source, pixelRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
+        box->setPiece(m_source, TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
         const std::string_view text = game.history().currentText(i);
         box->setToolTip(QString::fromLatin1(text.data(), qsizetype(text.size())));
         box->setAccessibleName(QString::fromStdString(model::texts::SlotName(i, text)));

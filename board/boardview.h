@@ -5,11 +5,15 @@
 
 #include <QObject>
 #include <QPixmap>
+#include <QRect>
 
 #include <array>
 
 class QWidget;
 class SlotBox;
+
+// A control's place in pixels from its place in twips.
+QRect TwipsToRect(const board::TwipRect &twips);
 namespace model {
 class Game;
 }

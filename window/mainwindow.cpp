@@ -17,11 +17,7 @@ namespace {
 
 QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
-QRect place(float left, float top, float width, float height)
-{
-    const board::PixelRect pixels = board::ToPixels({left, top, width, height});
-    return {pixels.x, pixels.y, pixels.width, pixels.height};
-}
+QRect place(float left, float top, float width, float height) { return TwipsToRect({left, top, width, height}); }
 
 // Places in twips and face colours, in the order the tab key visits them.
 struct ButtonDesign
