@@ -2,6 +2,7 @@
 // window. After every step the board must agree with the game pixel for pixel, the
 // borders with the picks, and the message box with what the command made of it.
 // KALVERO_MONKEY_SEED=N replays one run; the seed is printed when a run fails.
+// KALVERO_MONKEY_STEPS=N sets the length of each run (2500).
 #include "board/boardview.h"
 #include "board/slotbox.h"
 #include "model/texts.h"
@@ -97,7 +98,9 @@ void tst_Monkey::randomPlay()
     forms::ClockRandom shadowRandom(seed);
     const QString typeable = QStringLiteral("aZ 9бЖъ\tשלוםمرحبا\u202E\u200F!");
 
-    for (int step = 0; step < 2500; ++step) {
+    const int steps = qEnvironmentVariableIsSet("KALVERO_MONKEY_STEPS") ? qEnvironmentVariableIntValue("KALVERO_MONKEY_STEPS")
+                                                                       : 2500;
+    for (int step = 0; step < steps; ++step) {
         const int roll = int(chance.bounded(100));
         if (roll < 50) {
             const int slot = int(chance.bounded(30));
