@@ -58,6 +58,8 @@ SlotBox::SlotBox(int index, QWidget *parent) : QWidget(parent), m_index(index)
 void SlotBox::setPiece(const QPixmap &source, const QRect &sourceRect)
 {
     Q_ASSERT(!source.isNull() && source.rect().contains(sourceRect));
+    if (sourceRect == m_sourceRect && source.cacheKey() == m_source.cacheKey())
+        return;   // already showing it: nothing to repaint
     m_source = source;
     m_sourceRect = sourceRect;
     update();
