@@ -16,11 +16,10 @@ double roundHalfEven(double value)
 {
     const double down = std::floor(value);
     const double fraction = value - down;
-    if (fraction > 0.5)
-        return down + 1.0;
-    if (fraction < 0.5)
-        return down;
-    return std::fmod(down, 2.0) == 0.0 ? down : down + 1.0;
+    if (fraction != 0.5)
+        return fraction > 0.5 ? down + 1.0 : down;
+    const double half = down * 0.5;   // exact: down is a whole number
+    return std::floor(half) == half ? down : down + 1.0;
 }
 
 template <typename Int>

@@ -38,8 +38,9 @@ bool IsPermutation(const Arrangement &arrangement)
 
 const Arrangement &ArrangementHistory::level(std::size_t k) const
 {
+    static const Arrangement ordered = OrderedArrangement();
     assert(k < m_depth);
-    return m_chunks[k / ChunkLevels][k % ChunkLevels];
+    return k == 0 ? ordered : stored(k);
 }
 
 int ArrangementHistory::currentTile(int slot) const
@@ -60,16 +61,14 @@ std::vector<std::string> ArrangementHistory::slotList(int slot) const
 
 void ArrangementHistory::push(const Arrangement &arrangement)
 {
-    if (m_depth == m_chunks.size() * ChunkLevels)
+    if (m_depth > m_chunks.size() * ChunkLevels)
         m_chunks.push_back(std::make_unique_for_overwrite<Arrangement[]>(ChunkLevels));
-    ++m_depth;
-    top() = arrangement;
+    stored(m_depth++) = arrangement;
 }
 
 void ArrangementHistory::Seed()
 {
-    m_depth = 0;
-    push(OrderedArrangement());
+    m_depth = 1;
 }
 
 void ArrangementHistory::PushCopy()
@@ -80,8 +79,9 @@ void ArrangementHistory::PushCopy()
 
 void ArrangementHistory::OverwriteTop(int slot, int tile)
 {
+    assert(m_depth >= 2);   // the ordered level is never rewritten
     assert(slot >= 0 && slot < PieceCount && tile >= 0 && tile < PieceCount);
-    top()[std::size_t(slot)] = std::uint8_t(tile);
+    stored(m_depth - 1)[std::size_t(slot)] = std::uint8_t(tile);
 }
 
 void ArrangementHistory::PushArrangement(const Arrangement &arrangement)

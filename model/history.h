@@ -25,9 +25,10 @@ Arrangement OrderedArrangement();
 bool IsPermutation(const Arrangement &arrangement);
 
 // The arrangement history: one level per arrangement since the board was last
-// built, the oldest first. Never empty; the top level is on screen.
-// Each level is stored as one tile number per slot (30 bytes) in chunks of
-// ChunkLevels levels. A push or a pop never moves earlier levels, and seeding
+// built, the oldest first. Never empty; the top level is on screen, and level 0
+// is always the ordered arrangement, so it is not stored.
+// Every further level is stored as one tile number per slot (30 bytes) in chunks
+// of ChunkLevels levels. A push or a pop never moves earlier levels, and seeding
 // keeps the chunks for reuse, so no operation costs more at a greater depth.
 // The depth has no limit but memory.
 class ArrangementHistory
@@ -35,7 +36,7 @@ class ArrangementHistory
 public:
     static constexpr std::size_t ChunkLevels = 256;
 
-    ArrangementHistory() { Seed(); }
+    ArrangementHistory() = default;
 
     std::size_t depth() const { return m_depth; }
     const Arrangement &current() const { return level(m_depth - 1); }
@@ -53,11 +54,11 @@ public:
     std::size_t bytesReserved() const;             // the memory the levels are stored in
 
 private:
-    Arrangement &top() { return m_chunks[(m_depth - 1) / ChunkLevels][(m_depth - 1) % ChunkLevels]; }
+    Arrangement &stored(std::size_t k) const { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
     void push(const Arrangement &arrangement);
 
-    std::vector<std::unique_ptr<Arrangement[]>> m_chunks;   // allocated chunks, the first ones in use
-    std::size_t m_depth = 0;
+    std::vector<std::unique_ptr<Arrangement[]>> m_chunks;   // levels 1 and up; the first chunks in use
+    std::size_t m_depth = 1;
 };
 
 } // namespace model
