@@ -54,7 +54,8 @@ public:
     std::size_t bytesReserved() const;             // the memory the levels are stored in
 
 private:
-    Arrangement &stored(std::size_t k) const { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
+    const Arrangement &stored(std::size_t k) const { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
+    Arrangement &stored(std::size_t k) { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
     void push(const Arrangement &arrangement);
 
     std::vector<std::unique_ptr<Arrangement[]>> m_chunks;   // levels 1 and up; the first chunks in use
