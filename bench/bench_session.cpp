@@ -1,7 +1,7 @@
 // bench_session.cpp: a long session on the real window (offscreen): 100,000 swaps,
 // each timed from the button's click to the painted board and the appended log line.
-// Prints the median swap at the start and at the end, every command's worst case,
-// and the bytes the history holds per level. Asserts nothing.
+// Prints the median swap at the start and at the end, and every command's worst
+// case. Asserts nothing.
 #include "board/boardview.h"
 #include "window/mainwindow.h"
 
@@ -73,8 +73,6 @@ int main(int argc, char **argv)
     std::printf("swap, last 1000   median %8.1f us   (end / start = %.2f)\n", end, end / start);
     std::printf("swap, all         median %8.1f us   99th percentile %8.1f us   worst %8.1f us\n", median(swapTimes),
                 percentile(swapTimes, 0.99), *std::max_element(swapTimes.begin(), swapTimes.end()));
-    std::printf("history           %.2f bytes per level at depth %zu\n",
-                double(history.bytesReserved()) / double(history.depth()), history.depth());
 
     // The other commands at this depth and log length.
     std::vector<double> undo, click, shuffle, clear;

@@ -38,9 +38,8 @@ bool IsPermutation(const Arrangement &arrangement)
 
 const Arrangement &ArrangementHistory::level(std::size_t k) const
 {
-    static const Arrangement ordered = OrderedArrangement();
     assert(k < m_depth);
-    return k == 0 ? ordered : stored(k);
+    return m_levels[k];
 }
 
 int ArrangementHistory::currentTile(int slot) const
@@ -49,21 +48,13 @@ int ArrangementHistory::currentTile(int slot) const
     return current()[std::size_t(slot)];
 }
 
-std::vector<std::string> ArrangementHistory::slotList(int slot) const
-{
-    assert(slot >= 0 && slot < PieceCount);
-    std::vector<std::string> items;
-    items.reserve(m_depth);
-    for (std::size_t k = 0; k < m_depth; ++k)
-        items.emplace_back(TileText(level(k)[std::size_t(slot)]));
-    return items;
-}
-
 void ArrangementHistory::push(const Arrangement &arrangement)
 {
-    if (m_depth > m_chunks.size() * ChunkLevels)
-        m_chunks.push_back(std::make_unique_for_overwrite<Arrangement[]>(ChunkLevels));
-    stored(m_depth++) = arrangement;
+    if (m_depth < m_levels.size())
+        m_levels[m_depth] = arrangement;
+    else
+        m_levels.push_back(arrangement);
+    ++m_depth;
 }
 
 void ArrangementHistory::Seed()
@@ -73,15 +64,14 @@ void ArrangementHistory::Seed()
 
 void ArrangementHistory::PushCopy()
 {
-    const Arrangement copy = current();
-    push(copy);
+    push(current());
 }
 
 void ArrangementHistory::OverwriteTop(int slot, int tile)
 {
     assert(m_depth >= 2);   // the ordered level is never rewritten
     assert(slot >= 0 && slot < PieceCount && tile >= 0 && tile < PieceCount);
-    stored(m_depth - 1)[std::size_t(slot)] = std::uint8_t(tile);
+    m_levels[m_depth - 1][std::size_t(slot)] = std::uint8_t(tile);
 }
 
 void ArrangementHistory::PushArrangement(const Arrangement &arrangement)
@@ -96,11 +86,6 @@ bool ArrangementHistory::StepBack()
         return false;
     --m_depth;
     return true;
-}
-
-std::size_t ArrangementHistory::bytesReserved() const
-{
-    return m_chunks.size() * ChunkLevels * sizeof(Arrangement) + m_chunks.capacity() * sizeof(m_chunks[0]);
 }
 
 } // namespace model

@@ -4,10 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
+#include <deque>
 #include <string_view>
-#include <vector>
 
 namespace model {
 
@@ -26,24 +24,20 @@ bool IsPermutation(const Arrangement &arrangement);
 
 // The arrangement history: one level per arrangement since the board was last
 // built, the oldest first. Never empty; the top level is on screen, and level 0
-// is always the ordered arrangement, so it is not stored.
-// Every further level is stored as one tile number per slot (30 bytes) in chunks
-// of ChunkLevels levels. A push or a pop never moves earlier levels, and seeding
-// keeps the chunks for reuse, so no operation costs more at a greater depth.
-// The depth has no limit but memory.
+// is always the ordered arrangement. Each level is 30 bytes in a deque, which
+// never moves a level it holds. Seeding and stepping back only lower the depth
+// and leave the levels above it for the next pushes to reuse, so no operation
+// costs more at a greater depth. The depth has no limit but memory.
 class ArrangementHistory
 {
 public:
-    static constexpr std::size_t ChunkLevels = 256;
-
-    ArrangementHistory() = default;
+    ArrangementHistory() : m_levels{OrderedArrangement()} {}
 
     std::size_t depth() const { return m_depth; }
-    const Arrangement &current() const { return level(m_depth - 1); }
+    const Arrangement &current() const { return m_levels[m_depth - 1]; }
     const Arrangement &level(std::size_t k) const;   // 0 = oldest, k < depth()
-    int currentTile(int slot) const;                                         // tile on screen in slot
+    int currentTile(int slot) const;                 // tile on screen in slot
     std::string_view currentText(int slot) const { return TileText(currentTile(slot)); }
-    std::vector<std::string> slotList(int slot) const;                       // the slot's items, oldest first
 
     void Seed();                                   // depth 1, the ordered level
     void PushCopy();                               // the new top equals the old one
@@ -51,14 +45,10 @@ public:
     void PushArrangement(const Arrangement &arrangement);   // arrangement is a permutation
     bool StepBack();                               // false at depth 1, nothing changed
 
-    std::size_t bytesReserved() const;             // the memory the levels are stored in
-
 private:
-    const Arrangement &stored(std::size_t k) const { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
-    Arrangement &stored(std::size_t k) { return m_chunks[(k - 1) / ChunkLevels][(k - 1) % ChunkLevels]; }
     void push(const Arrangement &arrangement);
 
-    std::vector<std::unique_ptr<Arrangement[]>> m_chunks;   // levels 1 and up; the first chunks in use
+    std::deque<Arrangement> m_levels;   // level k at index k; those from m_depth on wait for reuse
     std::size_t m_depth = 1;
 };
 
