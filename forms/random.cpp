@@ -1,9 +1,7 @@
-// random.cpp: the clock-seeded generator and the scripted one.
+// random.cpp: the clock-seeded generator.
 #include "forms/random.h"
 
-#include <cassert>
 #include <chrono>
-#include <utility>
 
 namespace forms {
 
@@ -19,18 +17,6 @@ float ClockRandom::Next()
 {
     m_state = (m_state * 0x43FD43FDu + 0xC39EC3u) & StateMask;
     return float(m_state) / float(StateMask + 1);   // exact: 24 bits fit a float
-}
-
-ScriptedRandom::ScriptedRandom(std::vector<float> values) : m_values(std::move(values))
-{
-    assert(!m_values.empty());
-    for ([[maybe_unused]] float value : m_values)
-        assert(value >= 0.0f && value < 1.0f);
-}
-
-float ScriptedRandom::Next()
-{
-    return m_values[m_drawn++ % m_values.size()];
 }
 
 } // namespace forms

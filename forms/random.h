@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace forms {
 
@@ -22,25 +21,10 @@ public:
     explicit ClockRandom(std::uint32_t seed) : m_state(seed & StateMask) {}
     static ClockRandom rtcRandomize();   // seeded from the system clock
     float Next() override;
-    std::uint32_t state() const { return m_state; }
 
 private:
     static constexpr std::uint32_t StateMask = 0xFFFFFF;
     std::uint32_t m_state;
-};
-
-// Plays back the given values in order, then starts again from the first.
-// For tests and benchmarks that need known draws. values non-empty, each in [0, 1).
-class ScriptedRandom final : public Random
-{
-public:
-    explicit ScriptedRandom(std::vector<float> values);
-    float Next() override;
-    std::size_t drawn() const { return m_drawn; }
-
-private:
-    std::vector<float> m_values;
-    std::size_t m_drawn = 0;
 };
 
 } // namespace forms

@@ -9,23 +9,6 @@
 
 namespace model {
 
-void ApplyTextChange(std::string &box, const TextChange &change)
-{
-    switch (change.kind) {
-    case TextChange::Kind::Keep:
-        break;
-    case TextChange::Kind::Empty:
-        box.clear();
-        break;
-    case TextChange::Kind::Append:
-        box += change.text;
-        break;
-    case TextChange::Kind::Replace:
-        box = change.text;
-        break;
-    }
-}
-
 bool Game::hasBorder(int slot) const
 {
     return (m_picks.FirstPicked && slot == m_picks.PickedBoxA)
@@ -74,21 +57,21 @@ CommandResult Game::Command1_Click(int index, forms::Random &random)
     case int(Command::Undo):
         return Undo();
     default:
-        // No such button; the board is still repainted.
-        PaintBoard();
+        // No such button; the board is still repainted, which drops the picks.
+        dropPicks();
         return {true, false, {}};
     }
 }
 
 CommandResult Game::Clear()
 {
-    BuildBoard();
+    reseed();
     return {true, true, {TextChange::Kind::Empty, {}}};
 }
 
 CommandResult Game::Shuffle(forms::Random &random)
 {
-    BuildBoard();
+    reseed();
 
     // Draw the tiles out of a pool: k = (r * 1000 rounded half-to-even) mod c,
     // with the single-precision product of the generator's value.
@@ -110,7 +93,6 @@ CommandResult Game::Shuffle(forms::Random &random)
     result[std::size_t(drawn)] = pool[0];
 
     m_history.PushArrangement(result);
-    PaintBoard();
     return {true, true, {TextChange::Kind::Empty, {}}};
 }
 
@@ -140,7 +122,7 @@ CommandResult Game::Swap()
                           texts::SwapLine(TileText(m_picks.PickedTileB), TileText(m_picks.PickedTileA))}};
     if (isSolved())
         result.text = {TextChange::Kind::Replace, std::string(texts::Solved)};
-    PaintBoard();
+    dropPicks();
     return result;
 }
 
@@ -148,17 +130,17 @@ CommandResult Game::Undo()
 {
     if (!m_history.StepBack())
         return {};
-    PaintBoard();
+    dropPicks();
     return {true, false, {TextChange::Kind::Empty, {}}};
 }
 
-void Game::BuildBoard()
+void Game::reseed()
 {
     m_history.Seed();
-    PaintBoard();
+    dropPicks();
 }
 
-void Game::PaintBoard()
+void Game::dropPicks()
 {
     m_picks.FirstPicked = false;
     m_picks.SecondPicked = false;

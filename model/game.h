@@ -23,9 +23,6 @@ struct TextChange
     bool operator==(const TextChange &) const = default;
 };
 
-// The message box of a caller that keeps the text itself (tests, tools).
-void ApplyTextChange(std::string &box, const TextChange &change);
-
 struct CommandResult
 {
     bool wentThrough = false;   // false: the command declined and changed nothing
@@ -48,12 +45,12 @@ struct PickState
 
 // One game: the arrangement history and the picks. Every level of the history
 // is a permutation of the 30 tiles, and a picked tile is always the tile its
-// box currently shows.
+// box currently shows. The game only holds state; the board's BuildBoard and
+// PaintBoard put it on screen. Of what they do, the model keeps two steps:
+// reseeding the history and dropping the picks.
 class Game
 {
 public:
-    Game() { BuildBoard(); }
-
     const ArrangementHistory &history() const { return m_history; }
     const PickState &picks() const { return m_picks; }
     bool hasBorder(int slot) const;   // the box of a pending pick
@@ -67,10 +64,10 @@ public:
     CommandResult Swap();                           // declines without two picks
     CommandResult Undo();                           // declines at depth 1
 
-    void BuildBoard();   // the history back to the ordered level alone, nothing picked
-    void PaintBoard();   // the picks are dropped; the boxes they named are kept
-
 private:
+    void reseed();      // the history back to the ordered level alone, nothing picked
+    void dropPicks();   // nothing picked; the boxes the picks named are kept
+
     ArrangementHistory m_history;
     PickState m_picks;
 };

@@ -32,7 +32,6 @@ std::string SwapLine(std::string_view secondTile, std::string_view firstTile)
     return line;
 }
 
-const std::string_view WindowHost = "kalvero.bg";
 const std::string_view WindowTitle = "kalvero.bg Изобразително изкуство - пъзел";
 const std::string_view BoardTitle = "Изобразително изкуство - подреждане на пъзел";
 const std::string_view Commands[4] = {"Изчисти", "Размести", "Размени", "Ход назад"};

@@ -15,8 +15,7 @@ extern const std::string_view Solved;
 // The line a swap appends: "Разменям: " + second tile + " и " + first tile + CR LF.
 std::string SwapLine(std::string_view secondTile, std::string_view firstTile);
 
-extern const std::string_view WindowHost;     // the host name that begins the title
-extern const std::string_view WindowTitle;    // WindowHost, a blank, then the fixed part
+extern const std::string_view WindowTitle;    // the maker's host name, a blank, then the fixed part
 extern const std::string_view BoardTitle;     // the title label above the board
 extern const std::string_view Commands[4];    // button captions by command index
 

@@ -1,10 +1,9 @@
-// tst_forms.cpp: rounding, integer conversion, the leading-number reader and the generators.
+// tst_forms.cpp: rounding, integer arithmetic, twips to pixels and the generator.
 #include "forms/numbers.h"
 #include "forms/random.h"
 
 #include <QTest>
 
-#include <cmath>
 #include <limits>
 
 class tst_Forms : public QObject
@@ -14,16 +13,10 @@ class tst_Forms : public QObject
 private slots:
     void toLongRoundsHalvesToEven_data();
     void toLongRoundsHalvesToEven();
-    void toIntegerReportsOverflow();
-    void integerDivisionTruncates();
-    void val_data();
-    void val();
-    void valOverflowIsAnError();
-    void decimalText();
+    void toLongReportsOverflow();
     void twipsToPixels();
     void clockRandomSequenceIsPinned();
     void clockRandomStaysInRange();
-    void scriptedRandomPlaysBackAndRepeats();
 };
 
 void tst_Forms::toLongRoundsHalvesToEven_data()
@@ -53,87 +46,14 @@ void tst_Forms::toLongRoundsHalvesToEven()
     const auto rounded = forms::ToLong(value);
     QVERIFY(rounded.has_value());
     QCOMPARE(*rounded, expected);
-    // The 16-bit conversion rounds the same way wherever the value fits.
-    if (expected >= -32768 && expected <= 32767)
-        QCOMPARE(int(forms::ToInteger(value).value_or(-1)), expected);
 }
 
-void tst_Forms::toIntegerReportsOverflow()
+void tst_Forms::toLongReportsOverflow()
 {
-    QCOMPARE(forms::ToInteger(32767.4), std::optional<std::int16_t>(32767));
-    QCOMPARE(forms::ToInteger(-32768.5), std::optional<std::int16_t>(-32768));   // ties to even
-    QVERIFY(!forms::ToInteger(32767.5).has_value());                            // rounds to 32768
-    QVERIFY(!forms::ToInteger(-32769.0).has_value());
-    QVERIFY(!forms::ToInteger(1e10).has_value());
-    QVERIFY(!forms::ToLong(2147483647.5).has_value());
+    QVERIFY(!forms::ToLong(2147483647.5).has_value());   // rounds to 2^31
     QVERIFY(!forms::ToLong(-2147483649.0).has_value());
     QVERIFY(!forms::ToLong(std::numeric_limits<double>::quiet_NaN()).has_value());
     QVERIFY(!forms::ToLong(std::numeric_limits<double>::infinity()).has_value());
-}
-
-void tst_Forms::integerDivisionTruncates()
-{
-    QCOMPARE(forms::IntDiv(4500, 6), 750);
-    QCOMPARE(forms::IntDiv(4505, 6), 750);
-    QCOMPARE(forms::IntDiv(-7, 5), -1);
-    QCOMPARE(forms::IntMod(-7, 5), -2);   // the sign of the dividend
-    QCOMPARE(forms::IntMod(29, 5), 4);
-    QCOMPARE(forms::IntMod(1000, 30), 10);
-}
-
-void tst_Forms::val_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("tile text") << QByteArray("13") << 13.0;
-    QTest::newRow("zero") << QByteArray("0") << 0.0;
-    QTest::newRow("empty") << QByteArray("") << 0.0;
-    QTest::newRow("no number") << QByteArray("абв") << 0.0;
-    QTest::newRow("blanks around") << QByteArray("  29 ") << 29.0;
-    QTest::newRow("blanks inside") << QByteArray("1 2\t3") << 123.0;
-    QTest::newRow("line breaks ignored") << QByteArray("\r\n7") << 7.0;
-    QTest::newRow("plus sign") << QByteArray("+5") << 5.0;
-    QTest::newRow("minus sign") << QByteArray("-17") << -17.0;
-    QTest::newRow("sign alone") << QByteArray("-") << 0.0;
-    QTest::newRow("decimal point") << QByteArray("2.75") << 2.75;
-    QTest::newRow("leading point") << QByteArray(".5") << 0.5;
-    QTest::newRow("trailing text") << QByteArray("13 и 4") << 13.0;   // blanks vanish, then "и" ends it
-    QTest::newRow("stops at a letter") << QByteArray("12abc") << 12.0;
-    QTest::newRow("second point ends it") << QByteArray("1.2.3") << 1.2;
-    QTest::newRow("exponent") << QByteArray("1.5E3") << 1500.0;
-    QTest::newRow("D exponent") << QByteArray("2d2") << 200.0;
-    QTest::newRow("negative exponent") << QByteArray("25e-1") << 2.5;
-    QTest::newRow("exponent without digits") << QByteArray("7e") << 7.0;
-    QTest::newRow("comma is not a point") << QByteArray("3,5") << 3.0;
-    QTest::newRow("hexadecimal") << QByteArray("&H1F") << 31.0;
-    QTest::newRow("hexadecimal 16-bit wraps") << QByteArray("&HFFFF") << -1.0;
-    QTest::newRow("hexadecimal long") << QByteArray("&H10000") << 65536.0;
-    QTest::newRow("octal") << QByteArray("&O17") << 15.0;
-    QTest::newRow("underflow reads as zero") << QByteArray("1e-400") << 0.0;
-}
-
-void tst_Forms::val()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(double, expected);
-    const auto value = forms::Val(std::string_view(text.constData(), std::size_t(text.size())));
-    QVERIFY(value.has_value());
-    QCOMPARE(*value, expected);
-}
-
-void tst_Forms::valOverflowIsAnError()
-{
-    QVERIFY(!forms::Val("1e400").has_value());
-    QVERIFY(!forms::Val("-9" + std::string(400, '9')).has_value());
-    QCOMPARE(forms::Val("0e400"), std::optional<double>(0.0));
-}
-
-void tst_Forms::decimalText()
-{
-    QCOMPARE(forms::DecimalText(0), std::string("0"));
-    QCOMPARE(forms::DecimalText(7), std::string("7"));
-    QCOMPARE(forms::DecimalText(29), std::string("29"));
-    QCOMPARE(forms::DecimalText(100000), std::string("100000"));
 }
 
 void tst_Forms::twipsToPixels()
@@ -167,15 +87,6 @@ void tst_Forms::clockRandomStaysInRange()
         highest = std::max(highest, r);
     }
     QVERIFY(lowest < 0.001f && highest > 0.999f);
-}
-
-void tst_Forms::scriptedRandomPlaysBackAndRepeats()
-{
-    forms::ScriptedRandom random({0.25f, 0.0625f});
-    QCOMPARE(random.Next(), 0.25f);
-    QCOMPARE(random.Next(), 0.0625f);
-    QCOMPARE(random.Next(), 0.25f);
-    QCOMPARE(random.drawn(), std::size_t(3));
 }
 
 QTEST_APPLESS_MAIN(tst_Forms)

@@ -2,6 +2,7 @@
 #include "forms/random.h"
 #include "model/game.h"
 #include "model/texts.h"
+#include "modeltools.h"
 
 #include <QTest>
 
@@ -41,12 +42,12 @@ struct Session
 {
     Game game;
     std::string box{model::texts::HelpText};
-    forms::ScriptedRandom random{{0.0625f, 0.1875f}};
+    ScriptedRandom random{{0.0625f, 0.1875f}};
 
     model::CommandResult command(model::Command which)
     {
         const auto result = game.Command1_Click(int(which), random);
-        model::ApplyTextChange(box, result.text);
+        ApplyTextChange(box, result.text);
         return result;
     }
     void click(std::initializer_list<int> boxes)
@@ -329,7 +330,7 @@ void tst_Game::shuffleDrawsWithTheIndexFormula()
     QFETCH(QList<float>, draws);
     QFETCH(QList<int>, expected);
     Game game;
-    forms::ScriptedRandom random(std::vector<float>(draws.begin(), draws.end()));
+    ScriptedRandom random(std::vector<float>(draws.begin(), draws.end()));
     const auto result = game.Shuffle(random);
     QVERIFY(result.wentThrough && result.rebuilt);
     QCOMPARE(result.text.kind, TextChange::Kind::Empty);

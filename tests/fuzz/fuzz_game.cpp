@@ -4,6 +4,7 @@
 #include "forms/random.h"
 #include "model/game.h"
 #include "model/texts.h"
+#include "modeltools.h"
 
 #include <algorithm>
 #include <array>
@@ -206,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const std::size_t depthBefore = game.history().depth();
             random.drawn.clear();
             const model::CommandResult result = game.Command1_Click(index, random);
-            model::ApplyTextChange(box, result.text);
+            ApplyTextChange(box, result.text);
             const bool wentThrough = ref.command(index, random.drawn);
             require(result.wentThrough == wentThrough, "went through");
             require(index == 1 || random.drawn.empty(), "only the shuffle draws");
