@@ -55,18 +55,15 @@ void BoardView::PaintBoard(const model::Game &game)
     const board::TwipRect piece = board::PieceBox(board::Picture1);
     for (int i = 0; i < model::PieceCount; ++i) {
         SlotBox *box = m_boxes[std::size_t(i)];
-        box->setBorderStyle(0);
         const int tile = game.history().currentTile(i);
         const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
         box->setPiece(m_source, TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
+        box->setBorderStyle(game.hasBorder(i) ? 1 : 0);
         const std::string_view text = game.history().currentText(i);
-        box->setToolTip(QString::fromLatin1(text.data(), qsizetype(text.size())));
-        box->setAccessibleName(QString::fromStdString(model::texts::SlotName(i, text)));
+        const QString tip = QString::fromLatin1(text.data(), qsizetype(text.size()));
+        if (box->toolTip() != tip) {
+            box->setToolTip(tip);
+            box->setAccessibleName(QString::fromStdString(model::texts::SlotName(i, text)));
+        }
     }
-}
-
-void BoardView::ShowPicks(const model::Game &game)
-{
-    for (int i = 0; i < model::PieceCount; ++i)
-        m_boxes[std::size_t(i)]->setBorderStyle(game.hasBorder(i) ? 1 : 0);
 }

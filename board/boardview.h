@@ -20,7 +20,8 @@ class Game;
 
 // Owns the source picture and the slot boxes Picture2(0) to Picture2(29), which
 // sit directly on the window. Box 0 lives as long as the view; boxes 1 to 29 are
-// made by BuildBoard and destroyed by RebuildBoard. The view only reads the game.
+// made by BuildBoard and destroyed by RebuildBoard. The view only reads the game,
+// and PaintBoard is the one place that changes what a box shows.
 class BoardView : public QObject
 {
     Q_OBJECT
@@ -33,8 +34,10 @@ public:
 
     void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
     void RebuildBoard(const model::Game &game);   // destroys 1 to 29, then builds again
-    void PaintBoard(const model::Game &game);     // every box: its current tile, no border, its tooltip
-    void ShowPicks(const model::Game &game);      // borders from the pending picks
+    // Every box from the game: its current tile, tooltip and screen-reader name,
+    // and a border while its piece is picked. A box that already shows all that
+    // is left alone, so only what changed is repainted.
+    void PaintBoard(const model::Game &game);
 
 signals:
     void Picture2_Click(int index);

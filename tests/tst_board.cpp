@@ -52,7 +52,7 @@ class tst_Board : public QObject
     Q_OBJECT
 
 private slots:
-    void locatePieceWorkedExample();
+    void locatePieceAndSlotPlaces();
     void pieceSizeFromTheHolder_data();
     void pieceSizeFromTheHolder();
     void slotsTileTheHolderExactly();
@@ -64,7 +64,7 @@ private slots:
     void rebuildReplacesBoxesOneToTwentyNine();
 };
 
-void tst_Board::locatePieceWorkedExample()
+void tst_Board::locatePieceAndSlotPlaces()
 {
     const board::PieceOffset tile13 = board::LocatePiece(13, 750, 750);
     QCOMPARE(tile13.SourceX, 1500.0f);
@@ -205,7 +205,7 @@ void tst_Board::borderIsOneLineAroundTheTile()
     Board board;
     auto &[window, view, game] = board;
     game.Picture2_Click(12);
-    view.ShowPicks(game);
+    view.PaintBoard(game);
     SlotBox *box = view.Picture2(12);
     QCOMPARE(box->borderStyle(), 1);
     const QImage image = shown(box);
@@ -217,6 +217,7 @@ void tst_Board::borderIsOneLineAroundTheTile()
         }
     }
     QCOMPARE(image.copy(1, 1, 48, 48), tile.copy(1, 1, 48, 48));   // the tile itself is untouched
+    game.Clear();   // drops the pick
     view.PaintBoard(game);
     QCOMPARE(box->borderStyle(), 0);
     QCOMPARE(shown(box), tile);

@@ -121,7 +121,7 @@ void MainWindow::Command1_Click(int index)
 void MainWindow::Picture2_Click(int index)
 {
     m_game.Picture2_Click(index);
-    m_board->ShowPicks(m_game);
+    m_board->PaintBoard(m_game);
 }
 
 void MainWindow::applyText(const model::TextChange &change)
