@@ -90,6 +90,8 @@ private slots:
     void swapExchangesTheTwoPickedTiles();
     void swapOfOneBoxWithItself();
     void logAndSuccessMessage();
+    void solvedLooksAtEverySlot_data();
+    void solvedLooksAtEverySlot();
     void logNamesTilesNotSlots();
     void undo();
     void undoAtDepthOneKeepsEverything();
@@ -239,6 +241,28 @@ void tst_Game::logAndSuccessMessage()
     session.click({5, 6});
     session.command(model::Command::Swap);
     QCOMPARE(utf8(session.box), QStringLiteral("Правилно подреден пъзел!Разменям: 6 и 5\r\n"));
+}
+
+void tst_Game::solvedLooksAtEverySlot_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::newRow("first two slots") << 0 << 1;
+    QTest::newRow("last two slots") << 28 << 29;
+}
+
+void tst_Game::solvedLooksAtEverySlot()
+{
+    // The assembled board with only slots a and b exchanged is not solved.
+    QFETCH(int, a);
+    QFETCH(int, b);
+    Session session;
+    session.click({a, b});
+    QCOMPARE(session.command(model::Command::Swap).text.kind, TextChange::Kind::Append);
+    QVERIFY(!session.game.isSolved());
+    session.click({a, b});
+    QCOMPARE(session.command(model::Command::Swap).text.kind, TextChange::Kind::Replace);
+    QVERIFY(session.game.isSolved());
 }
 
 void tst_Game::logNamesTilesNotSlots()
