@@ -2,9 +2,9 @@
 # Installs Kalvero into a scratch prefix and validates what lands there; builds the
 # Debian package, unpacks it (no install onto the machine), checks its dependencies,
 # and starts the unpacked program to see the assembled picture on an X screen.
-# Usage: package_test.sh BUILD_DIR SOURCE_DIR SCREENCHECK
+# Usage: package_test.sh BUILD_DIR SOURCE_DIR SCREENCHECK VERSION
 set -euo pipefail
-build=$1 source=$2 screencheck=$3
+build=$1 source=$2 screencheck=$3 version=$4
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -13,6 +13,10 @@ cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 (cd "$scratch/prefix" && find . -type f | sort)
 desktop-file-validate "$scratch"/prefix/share/applications/bg.kalvero.Kalvero.desktop
 appstreamcli validate --no-net "$scratch"/prefix/share/metainfo/bg.kalvero.Kalvero.metainfo.xml
+grep -q "<release version=\"$version\"" "$scratch"/prefix/share/metainfo/bg.kalvero.Kalvero.metainfo.xml \
+    || { echo "the metainfo's newest release is not $version"; exit 1; }
+sed -n 1p "$scratch"/prefix/share/man/man6/kalvero.6 | grep -q "\"Kalvero $version\"" \
+    || { echo "the manual page is not of version $version"; exit 1; }
 for size in 32 48 64 128 256; do
     icon=$scratch/prefix/share/icons/hicolor/${size}x${size}/apps/bg.kalvero.Kalvero.png
     file "$icon" | grep -q "PNG image data, $size x $size, 8-bit/color RGBA" || { file "$icon"; exit 1; }
@@ -22,6 +26,7 @@ echo "== package"
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
 deb=$(ls "$scratch"/package/kalvero_*.deb)
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "the package's version is not $version"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for needed in fonts-liberation libqt6widgets6 libqt6gui6 libstdc++6; do

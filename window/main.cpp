@@ -1,48 +1,116 @@
-// main.cpp: starts Kalvero: one window, the generator seeded from the clock.
+// main.cpp: starts Kalvero: reads the command line, opens the window on whatever
+// display the toolkit reaches, and seeds the generator from the clock.
 #include "forms/random.h"
 #include "window/mainwindow.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
+#include <mutex>
+#include <vector>
 
 namespace {
 
-// True when no windowing system can be reached: no platform chosen, no Wayland,
-// and no X display or a local one whose socket is missing.
-bool noDisplay()
+// The options a Linux user expects: --help and --version. Qt's own (-platform,
+// -style, ...) are taken out by QApplication before these are read. Single-dash
+// words are long options, as Qt's are, so "-style" never reads as "-s -t -y ...".
+struct CommandLine
 {
-    if (std::getenv("QT_QPA_PLATFORM") || std::getenv("WAYLAND_DISPLAY"))
-        return false;
-    const char *display = std::getenv("DISPLAY");
-    if (!display || !*display)
-        return true;
-    const std::string name(display);
-    if (name.front() != ':')
-        return false;   // a remote display: let the toolkit try
-    const std::string number = name.substr(1, name.find('.') - 1);
-    return !std::filesystem::exists("/tmp/.X11-unix/X" + number);
+    QCommandLineParser parser;
+    QCommandLineOption help = parser.addHelpOption();
+    QCommandLineOption version = parser.addVersionOption();
+
+    CommandLine()
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(QStringLiteral("Picture puzzle: put a painting back together."));
+    }
+    bool asksForHelpOrVersion(const QStringList &arguments)
+    {
+        parser.parse(arguments);   // Qt's options still stand among them: no verdict on the rest
+        return parser.isSet(help) || parser.isSet(version) || parser.isSet(QStringLiteral("help-all"));
+    }
+};
+
+// While the toolkit connects to the display its messages are held back. When no
+// display can be reached, Qt ends the program through a fatal message; that
+// becomes one line of ours and exit status 1, without an abort or a core dump.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::mutex heldLock;
+std::vector<HeldMessage> held;
+QtMessageHandler toolkitHandler = nullptr;
+
+void replay(const HeldMessage &message)
+{
+    const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+    toolkitHandler(message.type, context, message.text);
+}
+
+void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    const std::lock_guard lock(heldLock);
+    if (type != QtFatalMsg) {
+        held.push_back({type, QByteArray(context.category), text});
+        return;
+    }
+    bool noDisplay = false;
+    for (const HeldMessage &message : held)
+        noDisplay = noDisplay || message.text.contains(QLatin1String("connect to display"));
+    if (!noDisplay) {
+        for (const HeldMessage &message : held)
+            replay(message);
+        replay({type, QByteArray(context.category), text});
+    }
+    std::fprintf(stderr, "kalvero: no display to open the window on; on a machine without one run: "
+                         "xvfb-run -a kalvero\n");
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (noDisplay()) {
-        std::fprintf(stderr, "kalvero: no display to open the window on; on a machine without one run: "
-                             "xvfb-run -a %s\n", argv[0]);
-        return 1;
-    }
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(KALVERO_VERSION));
+
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    // Help and version need no display and open no window.
+    if (CommandLine().asksForHelpOrVersion(raw))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    toolkitHandler = qInstallMessageHandler(holdWhileConnecting);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(toolkitHandler);
+    for (const HeldMessage &message : held)
+        replay(message);
+    held.clear();
+
+    CommandLine commandLine;
+    if (!commandLine.parser.parse(QApplication::arguments())) {
+        std::fprintf(stderr, "kalvero: %s\nTry 'kalvero --help' for the options.\n",
+                     qPrintable(commandLine.parser.errorText()));
+        return 2;
+    }
+    commandLine.parser.process(app);   // --help and --version print and exit here
+    if (!commandLine.parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "kalvero: unexpected argument '%s'\nTry 'kalvero --help' for the options.\n",
+                     qPrintable(commandLine.parser.positionalArguments().constFirst()));
+        return 2;
+    }
+
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
     QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
-
     MainWindow window(forms::ClockRandom::rtcRandomize());
     window.show();
     return QApplication::exec();

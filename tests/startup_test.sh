@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The program's start: --help, --version and bad options answer without a window;
+# the window opens on every display the toolkit reaches; and with no display at all
+# the program says so in one line and ends with status 1, without a core dump.
+# Usage: startup_test.sh KALVERO SCREENCHECK PICTURE VERSION
+set -uo pipefail
+kalvero=$1 screencheck=$2 picture=$3 version=$4
+scratch=$(mktemp -d)
+xvfb=
+trap '[ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
+cd "$scratch"
+mkdir -m 700 runtime && export XDG_RUNTIME_DIR=$scratch/runtime
+ulimit -c unlimited 2>/dev/null || true   # an abort would leave a core file here
+
+fail() { echo "FAIL: $*"; [ -n "${err:-}" ] && echo "stderr: $err"; exit 1; }
+# run CMD...: runs without any display in the environment; sets status, out and err.
+run() {
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" 2>"$scratch/stderr")
+    status=$?
+    err=$(<"$scratch/stderr")
+}
+no_core() { ! ls "$scratch" | grep -q core || fail "$1 left a core file"; }
+
+echo "== --help and --version, with no display"
+run timeout 10 "$kalvero" --help
+[ "$status" -eq 0 ] || fail "--help ended with $status"
+grep -q -- "--version" <<<"$out" && grep -q "Usage: $kalvero" <<<"$out" || fail "--help printed: $out"
+run timeout 10 "$kalvero" --version
+[ "$status" -eq 0 ] && [ "$out" = "Kalvero $version" ] || fail "--version ended with $status and printed '$out'"
+run timeout 10 "$kalvero" -platform offscreen --help-all
+[ "$status" -eq 0 ] && grep -q -- "-platform" <<<"$out" || fail "--help-all ended with $status"
+
+echo "== unknown options and arguments"
+for bad in --no-such-option -x picture.png; do
+    run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" "$bad"
+    [ "$status" -eq 2 ] || fail "'$bad' ended with $status"
+    [ -z "$out" ] && grep -q "^kalvero: .*$(sed 's/^-*//' <<<"$bad")" <<<"$err" || fail "'$bad' printed '$out'"
+done
+
+echo "== no display"
+for display in "" :97; do
+    run env ${display:+DISPLAY=$display} timeout 10 "$kalvero"
+    [ "$status" -eq 1 ] || fail "DISPLAY='$display' ended with $status"
+    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -q "no display.*xvfb-run" <<<"$err" || fail "DISPLAY='$display' said: $err"
+    no_core "DISPLAY='$display'"
+done
+
+echo "== -platform offscreen with no DISPLAY"
+run timeout 3 "$kalvero" -platform offscreen
+[ "$status" -eq 124 ] || fail "it ended with $status instead of running until stopped"
+
+echo "== an X server on its abstract socket only"
+Xvfb -displayfd 3 -nolisten unix -nolisten tcp -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+display=:$(<"$scratch/display")
+[ "$display" != : ] || fail "Xvfb did not start: $(<"$scratch/xvfb.log")"
+[ ! -e "/tmp/.X11-unix/X${display#:}" ] || fail "Xvfb made a socket file after all"
+env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY="$display" "$kalvero" 2>"$scratch/stderr" &
+program=$!
+DISPLAY="$display" QT_QPA_PLATFORM=xcb "$screencheck" "$picture" 20
+found=$?
+kill $program 2>/dev/null
+wait $program 2>/dev/null
+err=$(<"$scratch/stderr")
+[ "$found" -eq 0 ] || fail "the window did not show the picture on $display"
+echo "all start-up cases passed"
