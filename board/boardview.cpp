@@ -1,6 +1,8 @@
 // boardview.cpp: building, rebuilding and painting the board.
 #include "board/boardview.h"
 
+#include "board/boardaccessible.h"
+#include "board/boardgrid.h"
 #include "board/slotbox.h"
 #include "model/game.h"
 #include "model/texts.h"
@@ -15,15 +17,20 @@ BoardView::BoardView(QWidget *window)
     : QObject(window), m_window(window), m_source(QStringLiteral(":/resources/picture.jpg"))
 {
     Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
-    SlotBox::installAccessibility();
+    board::installAccessibility();
     m_boxes[0] = makeBox(0);
     m_boxes[0]->setGeometry(TwipsToRect(board::DesignedPicture2));
+    m_grid = new BoardGrid(this, window);
+    connect(m_grid, &BoardGrid::picked, this, &BoardView::Picture2_Click);
 }
 
 SlotBox *BoardView::makeBox(int index)
 {
     auto *box = new SlotBox(index, m_window);
-    connect(box, &SlotBox::clicked, this, &BoardView::Picture2_Click);
+    connect(box, &SlotBox::clicked, this, [this](int slot) {
+        m_grid->moveCursorTo(slot);
+        emit Picture2_Click(slot);
+    });
     return box;
 }
 
@@ -38,6 +45,7 @@ void BoardView::BuildBoard(const model::Game &game)
         box->setVisible(true);
         m_boxes[std::size_t(i)] = box;
     }
+    m_grid->raise();   // over boxes 1 to 29 too
     PaintBoard(game);
 }
 

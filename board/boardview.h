@@ -9,6 +9,7 @@
 
 #include <array>
 
+class BoardGrid;
 class QWidget;
 class SlotBox;
 
@@ -30,6 +31,7 @@ public:
     explicit BoardView(QWidget *window);
 
     SlotBox *Picture2(int index) const { return m_boxes[std::size_t(index)]; }
+    BoardGrid *grid() const { return m_grid; }
     const QPixmap &source() const { return m_source; }
 
     void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
@@ -48,4 +50,5 @@ private:
     QWidget *m_window;
     QPixmap m_source;   // the picture held by the hidden holder
     std::array<SlotBox *, 30> m_boxes{};
+    BoardGrid *m_grid = nullptr;   // over the boxes: the keyboard's cursor and the screen readers' table
 };

@@ -2,6 +2,8 @@
 // Lengths are twips (15 to the pixel) carried as single-precision values.
 #pragma once
 
+#include "model/history.h"
+
 #include <array>
 
 namespace board {
@@ -32,6 +34,14 @@ TwipRect PieceBox(const TwipRect &holder);
 
 // The place of every slot box, slot 0 first.
 std::array<TwipRect, 30> SlotPlaces(const TwipRect &holder);
+
+// Screen readers read the board row by row: slot n = 5 x column + row is cell
+// 6 x row + column of that order.
+constexpr int ReadingIndex(int slot) { return (slot % model::GridRows) * model::GridColumns + slot / model::GridRows; }
+constexpr int SlotAtReadingIndex(int index)
+{
+    return (index % model::GridColumns) * model::GridRows + index / model::GridColumns;
+}
 
 // Pixel rectangle of a twip rectangle: each value rounded half-to-even.
 struct PixelRect

@@ -1,52 +1,9 @@
 // slotbox.cpp: painting and clicks of one slot box.
 #include "board/slotbox.h"
 
-#include <QAccessibleWidget>
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace {
-
-class SlotBoxAccessible : public QAccessibleWidget
-{
-public:
-    explicit SlotBoxAccessible(SlotBox *box) : QAccessibleWidget(box, QAccessible::Button) {}
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State state = QAccessibleWidget::state();
-        state.checkable = true;
-        state.checked = box()->borderStyle() == 1;
-        return state;
-    }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString &action) override
-    {
-        if (action == pressAction())
-            emit box()->clicked(box()->index());
-    }
-
-private:
-    SlotBox *box() const { return static_cast<SlotBox *>(widget()); }
-};
-
-QAccessibleInterface *slotBoxAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("SlotBox") && object && object->isWidgetType())
-        return new SlotBoxAccessible(static_cast<SlotBox *>(object));
-    return nullptr;
-}
-
-} // namespace
-
-void SlotBox::installAccessibility()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(slotBoxAccessible);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
 
 SlotBox::SlotBox(int index, QWidget *parent) : QWidget(parent), m_index(index)
 {
@@ -72,9 +29,8 @@ void SlotBox::setBorderStyle(int style)
         return;
     m_borderStyle = style;
     update();
-    QAccessible::State changed;
-    changed.checked = true;
-    QAccessibleStateChangeEvent event(this, changed);
+    // A picked piece is a selected cell of the board's table.
+    QAccessibleEvent event(this, style == 1 ? QAccessible::SelectionAdd : QAccessible::SelectionRemove);
     QAccessible::updateAccessibility(&event);
 }
 

@@ -13,10 +13,6 @@ class SlotBox : public QWidget
 public:
     SlotBox(int index, QWidget *parent);
 
-    // Screen readers see every slot box as a button that can be pressed (a click)
-    // and is checked while its piece is picked. Installed once, before the first box.
-    static void installAccessibility();
-
     int index() const { return m_index; }
     void setPiece(const QPixmap &source, const QRect &sourceRect);   // sourceRect in source pixels
     QRect pieceRect() const { return m_sourceRect; }
@@ -24,7 +20,7 @@ public:
     int borderStyle() const { return m_borderStyle; }
 
 signals:
-    void clicked(int index);   // a left click, or the press action of a screen reader
+    void clicked(int index);   // a left click, or a screen reader's press action
 
 protected:
     void paintEvent(QPaintEvent *event) override;

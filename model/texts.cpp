@@ -43,6 +43,7 @@ std::string SlotName(int slot, std::string_view tileText)
     return name;
 }
 
+const std::string_view BoardName = "Пъзел";
 const std::string_view MessageBoxName = "Съобщения";
 
 } // namespace model::texts

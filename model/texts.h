@@ -19,8 +19,9 @@ extern const std::string_view WindowTitle;    // the maker's host name, a blank,
 extern const std::string_view BoardTitle;     // the title label above the board
 extern const std::string_view Commands[4];    // button captions by command index
 
-// For screen readers: a slot box ("Поле 7: част 13") and the message box.
+// For screen readers: a slot box ("Поле 7: част 13"), the board and the message box.
 std::string SlotName(int slot, std::string_view tileText);
+extern const std::string_view BoardName;
 extern const std::string_view MessageBoxName;
 
 } // namespace model::texts

@@ -1,5 +1,7 @@
 // tst_hidpi.cpp: the window at device pixel ratio 2 keeps its logical geometry and
-// shows every piece as sharp 2 x 2 blocks, with no seam between slots.
+// shows every piece as sharp 2 x 2 blocks, with no seam between slots; borders and
+// the keyboard's mark are drawn at device resolution.
+#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "board/slotbox.h"
 #include "testimages.h"
@@ -16,6 +18,7 @@ private slots:
     void initTestCase();
     void boardIsTheSourceScaledByTwo();
     void borderStaysOneLogicalPixel();
+    void cursorMarkIsSharp();
     void textIsRenderedAtDeviceResolution();
 
 private:
@@ -61,6 +64,30 @@ void tst_HiDpi::borderStaysOneLogicalPixel()
     }
     const QImage tile = doubled(piece(window.board()->source(), 12));
     QCOMPARE(box.copy(2, 2, 96, 96), tile.copy(2, 2, 96, 96));
+}
+
+void tst_HiDpi::cursorMarkIsSharp()
+{
+    MainWindow window(forms::ClockRandom(3));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.board()->grid()->setFocus(Qt::TabFocusReason);
+    // Slot 0 at (128, 60) device pixels: every device pixel of the mark's band is
+    // exactly black or yellow, with nothing blended into the piece around it.
+    const QImage cell = pixels(window.grab(QRect(64, 30, 50, 50)).toImage());
+    QCOMPARE(cell.size(), QSize(100, 100));
+    const QRgb black = qRgb(0, 0, 0), yellow = qRgb(255, 214, 0);
+    const QRgb band[8] = {black, black, yellow, yellow, yellow, yellow, black, black};   // device 4 to 11
+    for (int i = 0; i < 8; ++i) {
+        for (int along = 12; along < 88; ++along) {
+            QCOMPARE(cell.pixel(4 + i, along), band[i]);
+            QCOMPARE(cell.pixel(along, 95 - i), band[i]);
+        }
+    }
+    const QImage tile = doubled(piece(window.board()->source(), 0));
+    QCOMPARE(cell.copy(12, 12, 76, 76), tile.copy(12, 12, 76, 76));
+    QCOMPARE(cell.copy(0, 0, 100, 4), tile.copy(0, 0, 100, 4));
 }
 
 void tst_HiDpi::textIsRenderedAtDeviceResolution()

@@ -1,8 +1,10 @@
 // tst_monkey.cpp: thousands of random clicks, keys and typed characters on the real
 // window. After every step the board must agree with the game pixel for pixel, the
-// borders with the picks, and the message box with what the command made of it.
+// borders with the picks, the cursor's mark with the keyboard focus, and the message
+// box with what the command made of it.
 // KALVERO_MONKEY_SEED=N replays one run; the seed is printed when a run fails.
 // KALVERO_MONKEY_STEPS=N sets the length of each run (2500).
+#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "board/slotbox.h"
 #include "model/texts.h"
@@ -45,15 +47,19 @@ QString disagreement(MainWindow &window)
 {
     const QImage screen = pixels(window.grab().toImage());
     const QImage &source = window.board()->source().toImage();
+    const BoardGrid *grid = window.board()->grid();
     for (int slot = 0; slot < model::PieceCount; ++slot) {
         SlotBox *box = window.board()->Picture2(slot);
         const int tile = window.game().history().currentTile(slot);
         const bool picked = window.game().hasBorder(slot);
+        const bool marked = grid->hasFocus() && grid->cursorSlot() == slot;
+        if (marked && screen.pixel(box->pos() + QPoint(3, 25)) != qRgb(255, 214, 0))
+            return QStringLiteral("slot %1 has the keyboard's focus but no mark").arg(slot);
         if (box->borderStyle() != (picked ? 1 : 0))
             return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(box->borderStyle()).arg(picked);
         if (box->toolTip() != QString::number(tile))
             return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(box->toolTip()).arg(tile);
-        const int inset = picked ? 1 : 0;   // a border covers the outermost pixels
+        const int inset = marked ? 6 : picked ? 1 : 0;   // a border or the mark covers the edge
         const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
         const QImage shown = screen.copy(inside.translated(box->pos()));
         const QImage wanted = pixels(source.copy(inside.translated((tile / 5) * 50, (tile % 5) * 50)));
@@ -91,8 +97,10 @@ void tst_Monkey::randomPlay()
     QRandomGenerator chance(seed);
     MainWindow window{forms::ClockRandom(seed)};
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("Text1_0"));
+    const BoardGrid *grid = window.board()->grid();
     // The same game, played alongside, tells what each command must do to the text.
     model::Game shadow;
     forms::ClockRandom shadowRandom(seed);
@@ -113,7 +121,27 @@ void tst_Monkey::randomPlay()
             const model::CommandResult result = shadow.Command1_Click(index, shadowRandom);
             QCOMPARE(box->toPlainText(), expectedText(before, result.text));
         } else if (roll < 85) {
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, Qt::Key_Tab);
+            // A key where the focus is. Space and Enter on the board pick the cursor's
+            // slot, Space on a button presses it, and Ctrl+Z presses "Ход назад".
+            static const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+                {Qt::Key_Tab, Qt::NoModifier},  {Qt::Key_Backtab, Qt::ShiftModifier}, {Qt::Key_Tab, Qt::NoModifier},
+                {Qt::Key_Left, Qt::NoModifier}, {Qt::Key_Right, Qt::NoModifier},      {Qt::Key_Up, Qt::NoModifier},
+                {Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Home, Qt::NoModifier},       {Qt::Key_End, Qt::NoModifier},
+                {Qt::Key_Space, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_Z, Qt::ControlModifier}};
+            const auto [key, modifiers] = keys[chance.bounded(int(std::size(keys)))];
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            const QString before = box->toPlainText();
+            int command = key == Qt::Key_Z ? 3 : -1;
+            if (key == Qt::Key_Space && focus->objectName().startsWith(QLatin1String("Command1_")))
+                command = focus->objectName().back().digitValue();
+            if (focus == grid && (key == Qt::Key_Space || key == Qt::Key_Return))
+                shadow.Picture2_Click(grid->cursorSlot());
+            QTest::keyClick(focus, key, modifiers);
+            if (command >= 0) {
+                const model::CommandResult result = shadow.Command1_Click(command, shadowRandom);
+                QCOMPARE(box->toPlainText(), expectedText(before, result.text));
+            }
         } else if (roll < 95) {
             const QChar c = typeable.at(int(chance.bounded(typeable.size())));
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);

@@ -1,4 +1,5 @@
 // tst_window.cpp: the real window driven with clicks and keys, end to end.
+#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "board/slotbox.h"
 #include "model/texts.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-
 QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 // The window, shown, with helpers that act as the player does.
@@ -31,6 +31,15 @@ struct Player
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
     SlotBox *slot(int index) const { return window.findChild<SlotBox *>(QStringLiteral("Picture2_%1").arg(index)); }
+    BoardGrid *grid() const { return window.board()->grid(); }
+    // A key pressed where the focus is, as the keyboard delivers it.
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    QString focused() const { return QApplication::focusWidget()->objectName(); }
+    // The window's pixels over slot `index`, as the player sees them.
+    QImage onScreen(int index) { return pixels(window.grab(slot(index)->geometry()).toImage()); }
     QPushButton *button(int index) const
     {
         return window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(index));
@@ -91,6 +100,8 @@ private slots:
     void onlyTheDesignedControlsShow();
     void helpTextWrapsAndScrolls();
     void tabOrder();
+    void wholeGameWithTheKeyboard();
+    void cursorMarkOnlyUnderKeyboardFocus();
     void startsWithTheAssembledPicture();
     void pickAndSwap();
     void declinedCommandsChangeNothing();
@@ -156,7 +167,8 @@ void tst_Window::onlyTheDesignedControlsShow()
             shown << child->objectName();
     }
     shown.sort();
-    QStringList expected{QStringLiteral("Label1_0"), QStringLiteral("Text1_0")};
+    // "board" lies over the slot boxes and draws only the keyboard's cursor.
+    QStringList expected{QStringLiteral("Label1_0"), QStringLiteral("Text1_0"), QStringLiteral("board")};
     for (int i = 0; i < 4; ++i)
         expected << QStringLiteral("Command1_%1").arg(i);
     for (int i = 0; i < 30; ++i)
@@ -186,18 +198,156 @@ void tst_Window::helpTextWrapsAndScrolls()
 void tst_Window::tabOrder()
 {
     Player player;
-    QApplication::setActiveWindow(&player.window);
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
     QCOMPARE(QApplication::focusWidget(), player.box());
-    QStringList visited;
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+    const QStringList order{QStringLiteral("board"),      QStringLiteral("Command1_0"), QStringLiteral("Command1_1"),
+                            QStringLiteral("Command1_2"), QStringLiteral("Command1_3"), QStringLiteral("Text1_0")};
+    QStringList forward, backward;
+    for (int i = 0; i < 6; ++i) {
+        player.key(Qt::Key_Tab);
+        forward << player.focused();
+        player.key(Qt::Key_Backtab, Qt::ShiftModifier);
+        backward << player.focused();
+        player.key(Qt::Key_Tab);
     }
-    QCOMPARE(visited, (QStringList{QStringLiteral("Command1_0"), QStringLiteral("Command1_1"),
-                                   QStringLiteral("Command1_2"), QStringLiteral("Command1_3"),
-                                   QStringLiteral("Text1_0")}));
+    QCOMPARE(forward, order);
+    QCOMPARE(backward, QStringList{order.constLast()} + order.first(5));   // each step taken back
     QVERIFY(!player.text().contains('\t'));
+}
+
+void tst_Window::wholeGameWithTheKeyboard()
+{
+    Player player;
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
+    BoardGrid *grid = player.grid();
+    const auto cursorAfter = [&](Qt::Key key) {
+        player.key(key);
+        return grid->cursorSlot();
+    };
+    player.key(Qt::Key_Tab);
+    QCOMPARE(player.focused(), QStringLiteral("board"));
+    QCOMPARE(grid->cursorSlot(), 0);
+    // One column or row a key, stopping at the edges; Home and End keep the row.
+    QCOMPARE(cursorAfter(Qt::Key_Left), 0);
+    QCOMPARE(cursorAfter(Qt::Key_Up), 0);
+    QCOMPARE(cursorAfter(Qt::Key_Right), 5);
+    QCOMPARE(cursorAfter(Qt::Key_Down), 6);
+    QCOMPARE(cursorAfter(Qt::Key_End), 26);
+    QCOMPARE(cursorAfter(Qt::Key_Right), 26);
+    QCOMPARE(cursorAfter(Qt::Key_Home), 1);
+    for (int i = 0; i < 5; ++i)
+        player.key(Qt::Key_Down);
+    QCOMPARE(grid->cursorSlot(), 4);
+    QCOMPARE(cursorAfter(Qt::Key_End), 29);
+
+    // Space and Enter pick as clicks do; the swap goes through the button, by Space.
+    player.key(Qt::Key_Space);
+    player.key(Qt::Key_Up);
+    player.key(Qt::Key_Enter);
+    QCOMPARE(player.bordered(), (QList<int>{28, 29}));
+    for (int i = 0; i < 3; ++i)
+        player.key(Qt::Key_Tab);
+    QCOMPARE(player.focused(), QStringLiteral("Command1_2"));
+    player.key(Qt::Key_Space);
+    QCOMPARE(player.shown(28), player.piece(29));
+    QCOMPARE(player.shown(29), player.piece(28));
+    QVERIFY(player.text().endsWith(QStringLiteral("Разменям: 28 и 29\n")));
+
+    // Ctrl+Z presses "Ход назад" wherever the focus is, the message box included,
+    // whose own undo takes nothing back.
+    player.key(Qt::Key_Tab);
+    player.key(Qt::Key_Tab);
+    QCOMPARE(player.focused(), QStringLiteral("Text1_0"));
+    player.key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(player.text(), QString());
+    QVERIFY(player.window.game().isSolved());
+    QCOMPARE(player.shown(28), player.piece(28));
+    type(player.box(), QStringLiteral("бележка"));
+    player.key(Qt::Key_Z, Qt::ControlModifier);   // one level: nothing to undo
+    QCOMPARE(player.text(), QStringLiteral("бележка"));
+
+    // A shuffle, then the picture assembled again with keys alone.
+    player.key(Qt::Key_Tab);
+    QCOMPARE(grid->cursorSlot(), 28);   // where it was
+    player.key(Qt::Key_Tab);
+    player.key(Qt::Key_Tab);
+    player.key(Qt::Key_Space);   // "Размести"
+    QCOMPARE(grid->cursorSlot(), 28);   // the boxes are new, the cursor's slot is not
+    player.key(Qt::Key_Tab);     // to "Размени"
+    const auto moveTo = [&](int slot) {
+        while (grid->cursorSlot() != slot) {
+            const int column = grid->cursorSlot() / 5, row = grid->cursorSlot() % 5;
+            player.key(column < slot / 5 ? Qt::Key_Right : column > slot / 5 ? Qt::Key_Left
+                       : row < slot % 5  ? Qt::Key_Down  : Qt::Key_Up);
+        }
+    };
+    for (int slot = 0; slot < 30; ++slot) {
+        const auto &current = player.window.game().history().current();
+        if (current[std::size_t(slot)] == slot)
+            continue;
+        const int from = int(std::find(current.begin(), current.end(), slot) - current.begin());
+        for (int i = 0; i < 3; ++i)
+            player.key(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(player.focused(), QStringLiteral("board"));
+        moveTo(slot);
+        player.key(Qt::Key_Space);
+        moveTo(from);
+        player.key(Qt::Key_Return);
+        for (int i = 0; i < 3; ++i)
+            player.key(Qt::Key_Tab);
+        player.key(Qt::Key_Space);
+    }
+    QCOMPARE(player.text(), QStringLiteral("Правилно подреден пъзел!"));
+    for (int index = 0; index < 30; ++index)
+        QCOMPARE(player.shown(index), player.piece(index));
+}
+
+void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
+{
+    Player player;
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
+    // Mouse play: the cursor follows the clicks, and nothing of it is drawn.
+    player.pick({3, 8});
+    QCOMPARE(player.grid()->cursorSlot(), 8);
+    const auto tileShows = [&](int index, int inset) {
+        const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
+        return player.onScreen(index).copy(inside) == player.piece(index).copy(inside);
+    };
+    for (int index = 0; index < 30; ++index)
+        QVERIFY2(tileShows(index, index == 3 || index == 8 ? 1 : 0), qPrintable(QString::number(index)));
+
+    // With the keyboard's focus the mark rings the cursor's slot inside the dashed
+    // border: black, two pixels of yellow, black. It stands out on the darkest and
+    // the lightest piece alike.
+    player.key(Qt::Key_Tab);
+    QImage marked = player.onScreen(8);
+    for (const auto &[at, colour] : {std::pair{0, qRgb(0, 0, 0)}, {2, qRgb(0, 0, 0)}, {3, qRgb(255, 214, 0)},
+                                     {4, qRgb(255, 214, 0)}, {5, qRgb(0, 0, 0)}})
+        QCOMPARE(marked.pixel(at, 25), colour);
+    QVERIFY(tileShows(8, 6));
+    QList<double> brightness;
+    for (int tile = 0; tile < 30; ++tile) {
+        const QImage piece = player.piece(tile);
+        brightness << qGray(piece.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0));
+    }
+    for (const auto extreme : {std::min_element(brightness.begin(), brightness.end()),
+                               std::max_element(brightness.begin(), brightness.end())}) {
+        const int slot = int(extreme - brightness.begin());   // the board is assembled
+        player.grid()->moveCursorTo(slot);
+        const QImage shown = player.onScreen(slot), piece = player.piece(slot);
+        double change = 0;
+        for (int x = 2; x < 48; ++x) {
+            for (int y = 2; y <= 5; ++y)
+                change += std::abs(qGray(shown.pixel(x, y)) - qGray(piece.pixel(x, y)));
+        }
+        QVERIFY2(change / (46 * 4) > 80, qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(change / 184)));
+    }
+    player.grid()->moveCursorTo(8);
+
+    // Leaving the board takes the mark away; the pick borders stay.
+    player.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(tileShows(8, 1));
+    QCOMPARE(player.bordered(), (QList<int>{3, 8}));
 }
 
 void tst_Window::startsWithTheAssembledPicture()
@@ -346,32 +496,64 @@ void tst_Window::pastedTextIsKept()
 void tst_Window::screenReadersFollowTheBoard()
 {
     Player player;
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&player.window);
     QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->text(QAccessible::Name), player.window.windowTitle());
     QCOMPARE(QAccessible::queryAccessibleInterface(player.box())->text(QAccessible::Name), QStringLiteral("Съобщения"));
     QCOMPARE(QAccessible::queryAccessibleInterface(player.button(3))->text(QAccessible::Name), QStringLiteral("Ход назад"));
 
-    QAccessibleInterface *slot7 = QAccessible::queryAccessibleInterface(player.slot(7));
-    QCOMPARE(slot7->text(QAccessible::Name), QStringLiteral("Поле 7: част 7"));
-    QVERIFY(slot7->state().checkable && !slot7->state().checked);
+    // The board is one table of 5 rows and 6 columns among the window's controls; its
+    // cells are the slot boxes, row by row.
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(player.grid());
+    QList<QAccessible::Role> roles;
+    for (int i = 0; i < window->childCount(); ++i)
+        roles << window->child(i)->role();
+    QCOMPARE(roles.count(QAccessible::Table), 1);
+    QCOMPARE(roles.count(QAccessible::Cell), 0);
+    QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Пъзел"));
+    QCOMPARE(table->tableInterface()->rowCount(), 5);
+    QCOMPARE(table->tableInterface()->columnCount(), 6);
+    QCOMPARE(table->childCount(), 30);
+    for (int i = 0; i < 30; ++i) {
+        QAccessibleInterface *cell = table->child(i);
+        const int slot = (i % 6) * 5 + i / 6;
+        QCOMPARE(cell->role(), QAccessible::Cell);
+        QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("Поле %1: част %1").arg(slot));
+        QCOMPARE(cell->parent(), table);
+        QCOMPARE(table->indexOfChild(cell), i);
+        QCOMPARE(table->tableInterface()->cellAt(i / 6, i % 6), cell);
+        QCOMPARE(cell->tableCellInterface()->rowIndex(), i / 6);
+        QCOMPARE(cell->tableCellInterface()->columnIndex(), i % 6);
+    }
 
-    // Picking through the screen reader's press action is a click.
-    QAccessibleInterface *slot13 = QAccessible::queryAccessibleInterface(player.slot(13));
-    slot7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // The cursor's cell has the focus (the events that tell readers so go through the
+    // accessibility bus, checked by atspi_test.py); a pick by key or by the reader's
+    // press action selects its cell.
+    QAccessibleInterface *slot5 = table->child(1);
+    QVERIFY(!slot5->state().focused);
+    player.key(Qt::Key_Tab);
+    player.key(Qt::Key_Right);
+    QVERIFY(slot5->state().focused && table->focusChild() == slot5);
+    QVERIFY(!table->child(0)->state().focused);
+    player.key(Qt::Key_Space);
+    QAccessibleInterface *slot13 = table->child(20);   // row 3, column 2
     slot13->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QVERIFY(slot7->state().checked && slot13->state().checked);
+    QVERIFY(slot5->state().selected && slot13->state().selected);
+    QCOMPARE(table->tableInterface()->selectedCells(), (QList<QAccessibleInterface *>{slot5, slot13}));
+    QCOMPARE(player.bordered(), (QList<int>{5, 13}));
     player.press(model::Command::Swap);
-    slot7 = QAccessible::queryAccessibleInterface(player.slot(7));
-    QCOMPARE(slot7->text(QAccessible::Name), QStringLiteral("Поле 7: част 13"));
-    QVERIFY(!slot7->state().checked);
+    QCOMPARE(slot5->text(QAccessible::Name), QStringLiteral("Поле 5: част 13"));
+    QVERIFY(!slot5->state().selected);
 
-    // Boxes made anew by a shuffle are named too.
+    // Boxes made anew by a shuffle are the table's cells and are named too.
     player.press(model::Command::Shuffle);
-    for (int index = 0; index < 30; ++index) {
-        const QString tile = player.slot(index)->toolTip();
-        QCOMPARE(QAccessible::queryAccessibleInterface(player.slot(index))->text(QAccessible::Name),
-                 QStringLiteral("Поле %1: част %2").arg(index).arg(tile));
+    for (int i = 0; i < 30; ++i) {
+        const int slot = (i % 6) * 5 + i / 6;
+        QCOMPARE(table->child(i)->object(), player.slot(slot));
+        QCOMPARE(table->child(i)->role(), QAccessible::Cell);
+        QCOMPARE(table->child(i)->text(QAccessible::Name),
+                 QStringLiteral("Поле %1: част %2").arg(slot).arg(player.slot(slot)->toolTip()));
     }
 }
 

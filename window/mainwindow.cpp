@@ -1,17 +1,24 @@
 // mainwindow.cpp: the window's controls, their places, colours and texts, and its handlers.
 #include "window/mainwindow.h"
 
+#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "board/geometry.h"
+#include "board/slotbox.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
 
 #include <QAccessibleWidget>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextCursor>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -32,11 +39,45 @@ constexpr ButtonDesign Buttons[4] = {
     {3600, qRgb(255, 0, 255)},
 };
 
-// Screen readers meet the game as a window named by its title.
+// Screen readers meet the game as a window named by its title. Its children are
+// the shown controls but the slot boxes, which are the cells of the board's table.
+class WindowAccessible : public QAccessibleWidget
+{
+public:
+    explicit WindowAccessible(QWidget *window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    int childCount() const override { return int(controls().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> shown = controls();
+        return index >= 0 && index < shown.size() ? QAccessible::queryAccessibleInterface(shown.at(index)) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? int(controls().indexOf(qobject_cast<QWidget *>(child->object()))) : -1;
+    }
+
+private:
+    // In reading order: top to bottom, then left to right.
+    QList<QWidget *> controls() const
+    {
+        QList<QWidget *> shown;
+        for (QObject *object : widget()->children()) {
+            auto *control = qobject_cast<QWidget *>(object);
+            if (control && !control->isWindow() && !control->isHidden() && !qobject_cast<SlotBox *>(control))
+                shown << control;
+        }
+        std::stable_sort(shown.begin(), shown.end(), [](const QWidget *a, const QWidget *b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        return shown;
+    }
+};
+
 QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
 {
     if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+        return new WindowAccessible(static_cast<QWidget *>(object));
     return nullptr;
 }
 
@@ -91,11 +132,19 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
         m_command1[std::size_t(i)] = button;
     }
 
-    // Tab order: the message box, then the buttons; the label and the board take no focus.
-    setTabOrder(m_text1, m_command1[0]);
+    // Tab order: the message box, the board as one stop, then the buttons; the label
+    // and the slot boxes take no focus.
+    setTabOrder(m_text1, m_board->grid());
+    setTabOrder(m_board->grid(), m_command1[0]);
     for (int i = 0; i < 3; ++i)
         setTabOrder(m_command1[std::size_t(i)], m_command1[std::size_t(i) + 1]);
     m_text1->setFocus();
+
+    // The desktop's undo shortcut presses "Ход назад" wherever the focus is. The
+    // message box keeps no undo steps of its own, so it yields the keys (eventFilter).
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, m_command1[3], &QPushButton::click);
+    m_text1->installEventFilter(this);
 
     Form_Load();
 }
@@ -122,6 +171,14 @@ void MainWindow::Picture2_Click(int index)
 {
     m_game.Picture2_Click(index);
     m_board->PaintBoard(m_game);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text1 && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo))
+        return true;   // not taken by the box: the window's shortcut runs
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::applyText(const model::TextChange &change)

@@ -30,6 +30,9 @@ public:
     void Command1_Click(int index);
     void Picture2_Click(int index);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void Form_Load();
     void applyText(const model::TextChange &change);
