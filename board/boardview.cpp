@@ -3,6 +3,7 @@
 
 #include "board/boardaccessible.h"
 #include "board/boardgrid.h"
+#include "board/picturefile.h"
 #include "board/slotbox.h"
 #include "model/game.h"
 #include "model/texts.h"
@@ -14,7 +15,9 @@ QRect TwipsToRect(const board::TwipRect &twips)
 }
 
 BoardView::BoardView(QWidget *window)
-    : QObject(window), m_window(window), m_source(QStringLiteral(":/resources/picture.jpg"))
+    : QObject(window), m_window(window),
+      m_builtIn(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
+      m_source(m_builtIn)
 {
     Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
     board::installAccessibility();
@@ -32,6 +35,12 @@ SlotBox *BoardView::makeBox(int index)
         emit Picture2_Click(slot);
     });
     return box;
+}
+
+void BoardView::setSource(const QImage &picture)
+{
+    Q_ASSERT(picture.isNull() || picture.size() == QSize(300, 250));
+    m_source = picture.isNull() ? m_builtIn : QPixmap::fromImage(picture);
 }
 
 void BoardView::BuildBoard(const model::Game &game)

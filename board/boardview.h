@@ -33,6 +33,9 @@ public:
     SlotBox *Picture2(int index) const { return m_boxes[std::size_t(index)]; }
     BoardGrid *grid() const { return m_grid; }
     const QPixmap &source() const { return m_source; }
+    // The picture the pieces are cut from: 300 x 250, or null for the built-in one.
+    // The boxes show it from the next PaintBoard on.
+    void setSource(const QImage &picture);
 
     void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
     void RebuildBoard(const model::Game &game);   // destroys 1 to 29, then builds again
@@ -48,7 +51,8 @@ private:
     SlotBox *makeBox(int index);
 
     QWidget *m_window;
-    QPixmap m_source;   // the picture held by the hidden holder
+    const QPixmap m_builtIn;   // the program's own picture
+    QPixmap m_source;          // the picture held by the hidden holder
     std::array<SlotBox *, 30> m_boxes{};
     BoardGrid *m_grid = nullptr;   // over the boxes: the keyboard's cursor and the screen readers' table
 };

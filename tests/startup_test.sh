@@ -49,6 +49,11 @@ echo "== -platform offscreen with no DISPLAY"
 run timeout 3 "$kalvero" -platform offscreen
 [ "$status" -eq 124 ] || fail "it ended with $status instead of running until stopped"
 
+echo "== a plain start loads the JPEG image plugin and no other"
+run env QT_DEBUG_PLUGINS=1 timeout 2 "$kalvero" -platform offscreen
+loaded=$(grep -o 'imageformats/[a-z]*\.so" loaded library' <<<"$err" | sort -u | tr '\n' ' ')
+[ "$loaded" = 'imageformats/libqjpeg.so" loaded library ' ] || fail "the start loaded: $loaded"
+
 echo "== an X server on its abstract socket only"
 Xvfb -displayfd 3 -nolisten unix -nolisten tcp -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -109,9 +108,9 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
     QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
     MainWindow window(forms::ClockRandom::rtcRandomize());
+    QApplication::setWindowIcon(window.windowIcon());
     window.show();
     return QApplication::exec();
 }

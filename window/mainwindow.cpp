@@ -4,6 +4,7 @@
 #include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "board/geometry.h"
+#include "board/picturefile.h"
 #include "board/slotbox.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
@@ -92,7 +93,7 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     Q_UNUSED(accessible);
     setObjectName(QStringLiteral("Kalvero"));
     setWindowTitle(text(model::texts::WindowTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/resources/icon.png")));
+    setWindowIcon(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
     setFixedSize(466, 424);
     QPalette lavender = palette();
     lavender.setColor(QPalette::Window, QColor(192, 192, 255));

@@ -1,0 +1,52 @@
+// picturefile.h: a picture the player opens, made into the board's 300 x 250 source;
+// and the program's own images, read by their named format.
+#pragma once
+
+#include <QImage>
+
+class QByteArray;
+class QString;
+
+namespace board {
+
+// Why a file gave no picture. The game the player had stays as it was.
+enum class PictureError {
+    None,
+    Missing,         // no such file
+    Folder,          // a folder, not a file
+    NotAFile,        // a pipe, a device or a socket
+    Unreadable,      // no permission to read it
+    ReadFailed,      // the system could not read it
+    Empty,           // no bytes at all
+    FileTooLarge,    // more than MaxPictureFileBytes
+    NotAnImage,      // no reader recognises it
+    TooManyPixels,   // its header claims more than MaxPicturePixels
+    Damaged,         // truncated or corrupt
+};
+
+constexpr qint64 MaxPictureFileBytes = qint64(64) << 20;
+constexpr qint64 MaxPicturePixels = 100'000'000;
+
+struct OpenedPicture
+{
+    QImage picture;   // 300 x 250, opaque RGB32, when error is None; null otherwise
+    PictureError error = PictureError::None;
+};
+
+// Reads the file at `path` on any thread. It checks the file's type before it
+// opens it, so a pipe or a device never blocks, and reads at most
+// MaxPictureFileBytes.
+OpenedPicture OpenPictureFile(const QString &path);
+
+// The picture in `data`, whatever its format: content decides, not a file name.
+// The EXIF orientation is applied; the image is scaled with smooth filtering to
+// cover 300 x 250 with its aspect ratio kept, and the overflow is cropped evenly
+// from both sides. A large JPEG is decoded at 1/2, 1/4 or 1/8 of its size straight
+// away. Truncated or corrupt data is refused rather than shown in part.
+OpenedPicture DecodePicture(const QByteArray &data);
+
+// One of the program's own images from the resources, read by its named format only,
+// so that no other image plugin is loaded. A missing or broken one is a build fault.
+QImage ReadResource(const QString &path, const char *format);
+
+} // namespace board
