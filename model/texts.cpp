@@ -46,4 +46,30 @@ std::string SlotName(int slot, std::string_view tileText)
 const std::string_view BoardName = "Пъзел";
 const std::string_view MessageBoxName = "Съобщения";
 
+const std::string_view OpenPicture = "Отвори картина…";
+const std::string_view OpenPictureTitle = "Отвори картина";
+const std::string_view BuiltInPicture = "Върни вградената картина";
+const std::string_view PictureFilter = "Изображения";
+const std::string_view CannotOpenTitle = "Картината не може да се отвори";
+const std::string_view Understood = "Добре";
+const std::string_view DialogLabels[5] = {"Търси в:", "Име на файла:", "Вид на файла:", "Отвори", "Отказ"};
+
+std::string CannotOpen(std::string_view fileName, std::string_view reason)
+{
+    std::string line("„");
+    line.append(fileName).append("“ не може да се отвори: ").append(reason).append(".");
+    return line;
+}
+
+const std::string_view NoSuchFile = "няма такъв файл";
+const std::string_view IsFolder = "това е папка, а не файл";
+const std::string_view NotRegularFile = "това не е обикновен файл";
+const std::string_view NoPermission = "няма права за четенето му";
+const std::string_view ReadFailed = "файлът не може да се прочете";
+const std::string_view EmptyFile = "файлът е празен";
+const std::string_view FileTooLarge = "файлът е по-голям от 64 MiB";
+const std::string_view NotAnImage = "това не е изображение във формат, който програмата чете";
+const std::string_view TooManyPixels = "изображението е твърде голямо (над 100 мегапиксела)";
+const std::string_view Damaged = "изображението е повредено или непълно";
+
 } // namespace model::texts

@@ -24,4 +24,25 @@ std::string SlotName(int slot, std::string_view tileText);
 extern const std::string_view BoardName;
 extern const std::string_view MessageBoxName;
 
+// A picture of the player's own: the board's menu, the file dialog and why a file
+// gave no picture, in the line CannotOpen makes of a file name and a reason.
+extern const std::string_view OpenPicture;
+extern const std::string_view OpenPictureTitle;
+extern const std::string_view BuiltInPicture;
+extern const std::string_view PictureFilter;
+extern const std::string_view CannotOpenTitle;
+extern const std::string_view Understood;                // the message box's button
+extern const std::string_view DialogLabels[5];           // look in, file name, file type, open, cancel
+std::string CannotOpen(std::string_view fileName, std::string_view reason);
+extern const std::string_view NoSuchFile;
+extern const std::string_view IsFolder;
+extern const std::string_view NotRegularFile;
+extern const std::string_view NoPermission;
+extern const std::string_view ReadFailed;
+extern const std::string_view EmptyFile;
+extern const std::string_view FileTooLarge;
+extern const std::string_view NotAnImage;
+extern const std::string_view TooManyPixels;
+extern const std::string_view Damaged;
+
 } // namespace model::texts

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The program's start: --help, --version and bad options answer without a window;
 # the window opens on every display the toolkit reaches; and with no display at all
-# the program says so in one line and ends with status 1, without a core dump.
+# the program says so in one line and ends with status 1, without a core dump. A
+# picture named on the command line is on the board; a bad one is told, and the
+# game starts with the built-in picture.
 # Usage: startup_test.sh KALVERO SCREENCHECK PICTURE VERSION
 set -uo pipefail
 kalvero=$1 screencheck=$2 picture=$3 version=$4
@@ -30,11 +32,11 @@ run timeout 10 "$kalvero" --version
 run timeout 10 "$kalvero" -platform offscreen --help-all
 [ "$status" -eq 0 ] && grep -q -- "-platform" <<<"$out" || fail "--help-all ended with $status"
 
-echo "== unknown options and arguments"
-for bad in --no-such-option -x picture.png; do
-    run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" "$bad"
+echo "== unknown options, and more than one picture"
+for bad in --no-such-option -x "one.png two.png"; do
+    run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" $bad
     [ "$status" -eq 2 ] || fail "'$bad' ended with $status"
-    [ -z "$out" ] && grep -q "^kalvero: .*$(sed 's/^-*//' <<<"$bad")" <<<"$err" || fail "'$bad' printed '$out'"
+    [ -z "$out" ] && grep -q "^kalvero: .*$(sed 's/^-*//; s/.* //' <<<"$bad")" <<<"$err" || fail "'$bad' printed '$out'"
 done
 
 echo "== no display"
@@ -54,6 +56,14 @@ run env QT_DEBUG_PLUGINS=1 timeout 2 "$kalvero" -platform offscreen
 loaded=$(grep -o 'imageformats/[a-z]*\.so" loaded library' <<<"$err" | sort -u | tr '\n' ' ')
 [ "$loaded" = 'imageformats/libqjpeg.so" loaded library ' ] || fail "the start loaded: $loaded"
 
+echo "== a bad picture on the command line: told, and the game runs"
+mkfifo "$scratch/pipe.png"
+for file in missing.png pipe.png; do
+    run timeout 3 "$kalvero" -platform offscreen "$scratch/$file"
+    [ "$status" -eq 124 ] || fail "with $file it ended with $status"
+done
+grep -q "^kalvero: „pipe.png“ не може да се отвори: това не е обикновен файл.$" <<<"$err" || fail "the pipe was not told"
+
 echo "== an X server on its abstract socket only"
 Xvfb -displayfd 3 -nolisten unix -nolisten tcp -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
@@ -69,4 +79,16 @@ kill $program 2>/dev/null
 wait $program 2>/dev/null
 err=$(<"$scratch/stderr")
 [ "$found" -eq 0 ] || fail "the window did not show the picture on $display"
+
+echo "== a picture of one's own from the command line"
+convert -size 300x250 gradient:'#1030a0-#f0d040' -fill '#c02020' -draw 'circle 150,125 150,60' \
+        -fill '#20a040' -draw 'rectangle 20,20 90,230' "$scratch/own.png"
+env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY="$display" "$kalvero" "$scratch/own.png" 2>"$scratch/stderr" &
+program=$!
+DISPLAY="$display" QT_QPA_PLATFORM=xcb "$screencheck" "$scratch/own.png" 20
+found=$?
+kill $program 2>/dev/null
+wait $program 2>/dev/null
+err=$(<"$scratch/stderr")
+[ "$found" -eq 0 ] || fail "the window did not show the picture named on the command line"
 echo "all start-up cases passed"

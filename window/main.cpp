@@ -1,10 +1,14 @@
 // main.cpp: starts Kalvero: reads the command line, opens the window on whatever
 // display the toolkit reaches, and seeds the generator from the clock.
+#include "board/picturefile.h"
 #include "forms/random.h"
 #include "window/mainwindow.h"
+#include "window/pictureopener.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFuture>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,9 +17,10 @@
 
 namespace {
 
-// The options a Linux user expects: --help and --version. Qt's own (-platform,
-// -style, ...) are taken out by QApplication before these are read. Single-dash
-// words are long options, as Qt's are, so "-style" never reads as "-s -t -y ...".
+// The options a Linux user expects: --help and --version, and a picture file to
+// play with. Qt's own (-platform, -style, ...) are taken out by QApplication before
+// these are read. Single-dash words are long options, as Qt's are, so "-style"
+// never reads as "-s -t -y ...".
 struct CommandLine
 {
     QCommandLineParser parser;
@@ -26,6 +31,10 @@ struct CommandLine
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("Picture puzzle: put a painting back together."));
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral("A picture to play with instead of the built-in one, in any "
+                                                    "format the program reads (JPEG, PNG, WebP, TIFF, GIF, BMP, ...)."),
+                                     QStringLiteral("[FILE]"));
     }
     bool asksForHelpOrVersion(const QStringList &arguments)
     {
@@ -102,15 +111,29 @@ int main(int argc, char **argv)
         return 2;
     }
     commandLine.parser.process(app);   // --help and --version print and exit here
-    if (!commandLine.parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "kalvero: unexpected argument '%s'\nTry 'kalvero --help' for the options.\n",
-                     qPrintable(commandLine.parser.positionalArguments().constFirst()));
+    const QStringList files = commandLine.parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "kalvero: one picture at a time: '%s' is one too many\nTry 'kalvero --help' for the options.\n",
+                     qPrintable(files.at(1)));
         return 2;
     }
+    // The picture is read while the window is made, and is on the board at its first paint.
+    QFuture<board::OpenedPicture> opening;
+    if (!files.isEmpty())
+        opening = QtConcurrent::run(board::OpenPictureFile, files.front());
 
     QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
     MainWindow window(forms::ClockRandom::rtcRandomize());
     QApplication::setWindowIcon(window.windowIcon());
+    if (opening.isValid()) {
+        const board::OpenedPicture opened = opening.result();
+        if (opened.error == board::PictureError::None) {
+            window.startWithPicture(opened.picture);
+        } else {
+            std::fprintf(stderr, "kalvero: %s\n", qPrintable(PictureOpener::refusal(opened.error, files.front())));
+            window.opener()->take(opened, files.front());   // the built-in picture, and the same message
+        }
+    }
     window.show();
     return QApplication::exec();
 }

@@ -8,8 +8,11 @@
 #include "board/slotbox.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
+#include "window/pictureopener.h"
 
 #include <QAccessibleWidget>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -147,6 +150,11 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     connect(undo, &QShortcut::activated, m_command1[3], &QPushButton::click);
     m_text1->installEventFilter(this);
 
+    m_opener = new PictureOpener(this);
+    connect(m_opener, &PictureOpener::pictureChosen, this, &MainWindow::usePicture);
+    setAcceptDrops(true);
+    m_text1->viewport()->installEventFilter(this);   // a file dropped on the message box opens too
+
     Form_Load();
 }
 
@@ -174,12 +182,66 @@ void MainWindow::Picture2_Click(int index)
     m_board->PaintBoard(m_game);
 }
 
+void MainWindow::startWithPicture(const QImage &picture)
+{
+    m_board->setSource(picture);
+    m_board->PaintBoard(m_game);
+}
+
+void MainWindow::usePicture(const QImage &picture)
+{
+    m_board->setSource(picture);
+    Command1_Click(int(model::Command::Clear));
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_text1 && event->type() == QEvent::ShortcutOverride
         && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo))
         return true;   // not taken by the box: the window's shortcut runs
+    if (watched == m_text1->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            if (takeDrop(static_cast<QDropEvent *>(event)))
+                return true;
+            break;   // text and other drops are the box's own
+        default:
+            break;
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Only the board has a menu: a right click anywhere else does nothing.
+    if (m_board->grid()->geometry().contains(event->pos()))
+        m_opener->showMenu(event->globalPos());
+    else
+        event->ignore();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    takeDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    takeDrop(event);
+}
+
+bool MainWindow::takeDrop(QDropEvent *event)
+{
+    const QString path = PictureOpener::droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return false;
+    event->acceptProposedAction();
+    if (event->type() == QEvent::Drop)
+        m_opener->open(path);
+    return true;
 }
 
 void MainWindow::applyText(const model::TextChange &change)

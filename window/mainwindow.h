@@ -10,12 +10,15 @@
 #include <array>
 
 class BoardView;
+class PictureOpener;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 // A fixed 466 x 424 window. It holds the game and the generator by value; every
-// click goes to the game first, and the screen is brought up to date from it.
+// click goes to the game first, and the screen is brought up to date from it. A
+// picture of the player's own comes by the board's right-click menu, by a file
+// dropped on the window, or from the command line (PictureOpener).
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -26,20 +29,29 @@ public:
 
     const model::Game &game() const { return m_game; }
     BoardView *board() const { return m_board; }
+    PictureOpener *opener() const { return m_opener; }
 
     void Command1_Click(int index);
     void Picture2_Click(int index);
+    // Before the first paint: the game starts as always, on this 300 x 250 picture.
+    void startWithPicture(const QImage &picture);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void Form_Load();
     void applyText(const model::TextChange &change);
+    void usePicture(const QImage &picture);   // then the board as "Изчисти" leaves it
+    bool takeDrop(QDropEvent *event);
 
     model::Game m_game;
     forms::ClockRandom m_random;
     BoardView *m_board = nullptr;
+    PictureOpener *m_opener = nullptr;
     QLabel *m_label1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;
     std::array<QPushButton *, 4> m_command1{};
