@@ -1,7 +1,7 @@
-// replay.cpp: runs the fuzz target without libFuzzer, so that the reference of the
-// rules guards every test run: first every input of the seed corpus, then a fixed
-// number of mutations of them drawn from a fixed seed.
-// Usage: fuzz_replay CORPUS_DIR [MUTATIONS]   (default 200000)
+// replay.cpp: runs a fuzz target without libFuzzer, so that it guards every test
+// run: first every input of the seed corpus, then a fixed number of mutations of
+// them drawn from a fixed seed.
+// Usage: REPLAY CORPUS_DIR [MUTATIONS]   (default 200000)
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 namespace {
 
@@ -55,9 +56,11 @@ Bytes mutate(Bytes input, const Bytes &other, std::mt19937 &random)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: fuzz_replay CORPUS_DIR [MUTATIONS]\n");
+        std::fprintf(stderr, "usage: %s CORPUS_DIR [MUTATIONS]\n", argv[0]);
         return 2;
     }
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     const long mutations = argc > 2 ? std::atol(argv[2]) : 200000;
     std::vector<std::filesystem::path> paths;
     for (const auto &entry : std::filesystem::directory_iterator(argv[1]))
@@ -69,7 +72,7 @@ int main(int argc, char **argv)
         corpus.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     if (corpus.empty()) {
-        std::fprintf(stderr, "fuzz_replay: no inputs in %s\n", argv[1]);
+        std::fprintf(stderr, "%s: no inputs in %s\n", argv[0], argv[1]);
         return 1;
     }
     for (const Bytes &input : corpus)
@@ -80,7 +83,6 @@ int main(int argc, char **argv)
         const Bytes input = mutate(corpus[random() % corpus.size()], corpus[random() % corpus.size()], random);
         LLVMFuzzerTestOneInput(input.data(), input.size());
     }
-    std::printf("fuzz_replay: %zu corpus inputs and %ld mutations agree with the reference\n", corpus.size(),
-                mutations);
+    std::printf("%s: %zu corpus inputs and %ld mutations passed\n", argv[0], corpus.size(), mutations);
     return 0;
 }

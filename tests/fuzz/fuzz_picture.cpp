@@ -1,0 +1,28 @@
+// fuzz_picture.cpp: feeds arbitrary bytes to the picture loader. Every input must
+// end as a 300 x 250 opaque picture or as a refusal with no picture at all.
+#include "board/picturefile.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication application(*argc, *argv);   // the image plugins are found through it
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const board::OpenedPicture opened =
+        board::DecodePicture(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const bool whole = opened.picture.size() == QSize(300, 250) && opened.picture.format() == QImage::Format_RGB32;
+    if (opened.error == board::PictureError::None ? !whole : !opened.picture.isNull()) {
+        std::fprintf(stderr, "fuzz_picture: error %d with a picture of %d x %d\n", int(opened.error),
+                     opened.picture.width(), opened.picture.height());
+        std::abort();
+    }
+    return 0;
+}
