@@ -1,8 +1,9 @@
 /* firstpaint.c: starts a program on the X display and reports, from X events alone,
  * the time from exec to the first frame painted into its window of the given size,
- * and the program's resident memory two seconds after that.
+ * and the program's resident memory two seconds after that, now and at its peak.
  * Usage: firstpaint WIDTH HEIGHT PROGRAM [ARGS...]
- * Prints: "<milliseconds> <resident KiB>". Exit 1 when no frame came within 20 s. */
+ * Prints: "<milliseconds> <resident KiB> <peak resident KiB>". Exit 1 when no frame
+ * came within 20 s. */
 #define _GNU_SOURCE
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -22,16 +23,18 @@ static double now_ms(void)
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-static long resident_kib(pid_t pid)
+/* A "VmRSS" or "VmHWM" figure of /proc/PID/status. */
+static long status_kib(pid_t pid, const char *field)
 {
-    char path[64], line[256];
+    char path[64], line[256], format[32];
     long kib = -1;
     snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
+    snprintf(format, sizeof format, "%s: %%ld kB", field);
     FILE *status = fopen(path, "r");
     if (!status)
         return -1;
     while (fgets(line, sizeof line, status))
-        if (sscanf(line, "VmRSS: %ld kB", &kib) == 1)
+        if (sscanf(line, format, &kib) == 1)
             break;
     fclose(status);
     return kib;
@@ -99,10 +102,10 @@ int main(int argc, char **argv)
         return 1;
     }
     sleep(2);
-    const long kib = resident_kib(pid);
+    const long kib = status_kib(pid, "VmRSS"), peak = status_kib(pid, "VmHWM");
     kill(pid, SIGTERM);
     waitpid(pid, &status, 0);
-    printf("%.2f %ld\n", painted, kib);
+    printf("%.2f %ld %ld\n", painted, kib, peak);
     xcb_disconnect(x);
     return 0;
 }
