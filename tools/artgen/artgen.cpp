@@ -1,6 +1,8 @@
 // artgen.cpp: paints Kalvero's own artwork: the 300 x 250 night-watch scene the
-// puzzle is cut from, and the hamburger icon at every size the desktop asks for.
-// Usage: kalvero_artgen OUTPUT_DIR. Deterministic: the same Qt paints the same pixels.
+// puzzle is cut from, and the hamburger icon at every size the desktop asks for;
+// and, for the documentation, a 960 x 720 landscape to open as a picture of one's own.
+// Usage: kalvero_artgen OUTPUT_DIR, or kalvero_artgen --landscape FILE.
+// Deterministic: the same Qt paints the same pixels.
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -471,6 +473,74 @@ QImage paintIcon(int size)
     return image;
 }
 
+// A sunny valley: sky and sun, clouds, blue mountains, green hills, a river and trees.
+QImage paintLandscape()
+{
+    constexpr int W = 960, H = 720;
+    QImage image(W, H, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, H * 0.55);
+    sky.setColorAt(0, QColor(40, 96, 180));
+    sky.setColorAt(1, QColor(196, 222, 240));
+    p.fillRect(0, 0, W, H, sky);
+    QRadialGradient sun(QPointF(720, 140), 90);
+    sun.setColorAt(0, QColor(255, 248, 200));
+    sun.setColorAt(0.45, QColor(255, 230, 120));
+    sun.setColorAt(1, QColor(255, 230, 120, 0));
+    p.fillRect(0, 0, W, H, sun);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 7; ++i) {
+        const double x = 80 + i * 130 + unit(i, 1, 5) * 60, y = 90 + unit(i, 2, 5) * 120;
+        p.setBrush(QColor(255, 255, 255, 150));
+        for (int puff = 0; puff < 5; ++puff)
+            p.drawEllipse(QPointF(x + puff * 22 - 44, y + std::sin(puff * 1.7) * 8), 34 - std::abs(puff - 2) * 6, 18);
+    }
+    // Two ridges of mountains and two of hills, each a noisy skyline filled below.
+    const struct Ridge { double base, height, cell; QColor colour; std::uint32_t salt; } ridges[] = {
+        {330, 170, 90, QColor(92, 112, 160), 11}, {390, 120, 70, QColor(70, 92, 128), 12},
+        {470, 70, 120, QColor(96, 150, 70), 13},  {560, 60, 150, QColor(70, 128, 52), 14}};
+    for (const Ridge &ridge : ridges) {
+        QPainterPath land;
+        land.moveTo(0, H);
+        for (int x = 0; x <= W; x += 4)
+            land.lineTo(x, ridge.base - ridge.height * smoothNoise(x, 0, ridge.cell, ridge.salt));
+        land.lineTo(W, H);
+        p.setBrush(ridge.colour);
+        p.drawPath(land);
+    }
+    QPainterPath river;
+    river.moveTo(430, 470);
+    river.cubicTo(520, 540, 300, 600, 420, 720);
+    river.lineTo(600, 720);
+    river.cubicTo(470, 610, 620, 540, 452, 470);
+    river.closeSubpath();
+    QLinearGradient water(0, 470, 0, 720);
+    water.setColorAt(0, QColor(150, 196, 230));
+    water.setColorAt(1, QColor(60, 120, 190));
+    p.setBrush(water);
+    p.drawPath(river);
+    for (int i = 0; i < 26; ++i) {
+        const double x = unit(i, 3, 9) * W, y = 500 + unit(i, 4, 9) * 200, size = 14 + y / 30;
+        if (std::abs(x - 450 - (y - 470) * 0.1) < 90)
+            continue;   // not in the river
+        p.setBrush(QColor(84, 58, 34));
+        p.drawRect(QRectF(x - size * 0.12, y, size * 0.24, size * 0.9));
+        p.setBrush(shade(QColor(40, 100, 40), 0.8 + unit(i, 5, 9) * 0.4));
+        p.drawEllipse(QPointF(x, y - size * 0.2), size * 0.7, size * 0.8);
+    }
+    p.end();
+    for (int y = 0; y < H; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < W; ++x) {
+            const int grain = int(unit(std::uint32_t(x), std::uint32_t(y), 21) * 10) - 5;
+            line[x] = qRgb(std::clamp(qRed(line[x]) + grain, 0, 255), std::clamp(qGreen(line[x]) + grain, 0, 255),
+                           std::clamp(qBlue(line[x]) + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
 bool save(const QImage &image, const QString &path, const char *format, int quality = -1)
 {
     QImageWriter writer(path, format);
@@ -490,8 +560,10 @@ bool save(const QImage &image, const QString &path, const char *format, int qual
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--landscape")
+        return save(paintLandscape(), QString::fromLocal8Bit(argv[2]), "jpeg", 90) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kalvero_artgen OUTPUT_DIR\n");
+        std::fprintf(stderr, "usage: kalvero_artgen OUTPUT_DIR | --landscape FILE\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
