@@ -30,14 +30,17 @@ public:
             return static_cast<QAccessibleTableCellInterface *>(this);
         return QAccessibleWidget::interface_cast(type);
     }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(grid()); }
+    QAccessibleInterface *parent() const override
+    {
+        return grid() ? QAccessible::queryAccessibleInterface(grid()) : nullptr;   // null while the window goes
+    }
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleWidget::state();
         state.selectable = true;
         state.selected = isSelected();
         state.focusable = true;
-        state.focused = grid()->hasFocus() && grid()->cursorSlot() == box()->index();
+        state.focused = grid() && grid()->hasFocus() && grid()->cursorSlot() == box()->index();
         return state;
     }
     QStringList actionNames() const override { return {pressAction()}; }

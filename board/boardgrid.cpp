@@ -3,6 +3,7 @@
 
 #include "board/boardview.h"
 #include "board/geometry.h"
+#include "board/qtext.h"
 #include "board/slotbox.h"
 #include "model/history.h"
 #include "model/texts.h"
@@ -13,6 +14,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -33,7 +35,7 @@ BoardGrid::BoardGrid(const BoardView *view, QWidget *window) : QWidget(window), 
     setAttribute(Qt::WA_TransparentForMouseEvents);   // clicks and tooltips belong to the boxes
     setFocusPolicy(Qt::TabFocus);                     // a click never shows the mark
     setGeometry(TwipsToRect(board::Picture1));
-    setAccessibleName(QString::fromUtf8(model::texts::BoardName.data(), qsizetype(model::texts::BoardName.size())));
+    setAccessibleName(toQString(model::texts::BoardName));
 }
 
 void BoardGrid::moveCursorTo(int slot)
@@ -41,11 +43,12 @@ void BoardGrid::moveCursorTo(int slot)
     Q_ASSERT(slot >= 0 && slot < model::PieceCount);
     if (slot == m_cursor)
         return;
-    update(cellRect(m_cursor));
-    m_cursor = slot;
-    update(cellRect(m_cursor));
-    if (hasFocus())
+    const int from = std::exchange(m_cursor, slot);
+    if (hasFocus()) {   // only then is the mark drawn
+        update(cellRect(from));
+        update(cellRect(m_cursor));
         announceCursor();
+    }
 }
 
 void BoardGrid::keyPressEvent(QKeyEvent *event)

@@ -36,6 +36,7 @@ public:
     // The picture the pieces are cut from: 300 x 250, or null for the built-in one.
     // The boxes show it from the next PaintBoard on.
     void setSource(const QImage &picture);
+    bool showsBuiltIn() const { return m_source.cacheKey() == m_builtIn.cacheKey(); }
 
     void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
     void RebuildBoard(const model::Game &game);   // destroys 1 to 29, then builds again
@@ -52,7 +53,7 @@ private:
 
     QWidget *m_window;
     const QPixmap m_builtIn;   // the program's own picture
-    QPixmap m_source;          // the picture held by the hidden holder
+    QPixmap m_source;          // the picture the pieces are cut from
     std::array<SlotBox *, 30> m_boxes{};
     BoardGrid *m_grid = nullptr;   // over the boxes: the keyboard's cursor and the screen readers' table
 };

@@ -12,8 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <utility>
 
 namespace board {
 
@@ -33,16 +35,18 @@ struct Listening
     int damage = 0;
 };
 thread_local Listening listening;
-QtMessageHandler passOn = nullptr;
+std::atomic<QtMessageHandler> passOn{nullptr};
 
 void listenToReaders(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (!listening.active || type == QtCriticalMsg || type == QtFatalMsg) {
-        passOn(type, context, text);
+        passOn.load()(type, context, text);
         return;
     }
+    // Junk before the end-of-image marker leaves every pixel decoded: no damage.
     if (listening.decodingPixels && type == QtWarningMsg && context.category
-        && QByteArrayView(context.category).startsWith("qt.gui.imageio"))
+        && QByteArrayView(context.category).startsWith("qt.gui.imageio")
+        && !text.contains(QLatin1String("extraneous bytes before marker 0xd9")))
         ++listening.damage;
 }
 
@@ -53,15 +57,6 @@ struct Listen
     ~Listen() { listening = {}; }
 };
 
-void prepareReaders()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        QImageReader::setAllocationLimit(AllocationLimitMiB);
-        passOn = qInstallMessageHandler(listenToReaders);
-    });
-}
-
 quint32 littleEndian(const QByteArray &data, qsizetype at, int bytes)
 {
     quint32 value = 0;
@@ -70,12 +65,40 @@ quint32 littleEndian(const QByteArray &data, qsizetype at, int bytes)
     return value;
 }
 
-// Some readers hand back what they got of a file cut short and say nothing: an
-// uncompressed BMP must hold all its rows, and a GIF ends with its trailer.
+// A JPEG is whole when its markers lead to the end-of-image marker: segments are
+// passed by their lengths (so a thumbnail inside one does not count), coded data
+// up to the next marker. Whatever follows the end is not looked at.
+bool jpegReachesItsEnd(const QByteArray &data)
+{
+    qsizetype at = 2;   // after the start-of-image marker
+    while ((at = data.indexOf('\xFF', at)) >= 0 && at + 1 < data.size()) {
+        const quint8 marker = quint8(data.at(at + 1));
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += marker == 0xFF ? 1 : 2;   // fill, a stuffed byte, or a marker without a length
+            continue;
+        }
+        if (at + 3 >= data.size())
+            return false;
+        at += 2 + (qsizetype(quint8(data.at(at + 2))) << 8 | quint8(data.at(at + 3)));
+    }
+    return false;
+}
+
+// Some readers hand back what they got of a file cut short: a JPEG must reach its
+// end marker, an uncompressed BMP must hold all its rows, and a GIF ends with its
+// trailer (perhaps padded with zeros).
 bool looksWhole(const QByteArray &format, const QByteArray &data)
 {
-    if (format == "gif")
-        return data.endsWith('\x3B');
+    if (format == "jpeg")
+        return jpegReachesItsEnd(data);
+    if (format == "gif") {
+        qsizetype end = data.size();
+        while (end > 0 && data.at(end - 1) == '\0')
+            --end;
+        return end > 0 && data.at(end - 1) == '\x3B';
+    }
     if (format == "bmp" && data.size() >= 30) {
         const quint32 headerSize = littleEndian(data, 14, 4);
         const bool os2 = headerSize == 12;
@@ -93,23 +116,45 @@ bool looksWhole(const QByteArray &format, const QByteArray &data)
     return true;
 }
 
-// The size that covers the board with the aspect ratio kept: one side fits
-// exactly, the other is rounded up.
-QSize coverSize(const QSize &shown)
+// The smallest size that covers the board with the aspect ratio kept; it may not
+// fit an int for a picture of extreme proportions.
+std::pair<qint64, qint64> coverSize(const QSize &shown)
 {
     const qint64 width = shown.width(), height = shown.height();
     if (width * PictureHeight >= height * PictureWidth)
-        return {int((width * PictureHeight + height - 1) / height), PictureHeight};
-    return {PictureWidth, int((height * PictureWidth + width - 1) / width)};
+        return {(width * PictureHeight + height - 1) / height, PictureHeight};
+    return {PictureWidth, (height * PictureWidth + width - 1) / width};
+}
+
+// The middle of a picture in the board's proportions, at least one pixel each way.
+QRect middleOf(const QSize &size)
+{
+    const qint64 width = size.width(), height = size.height();
+    if (width * PictureHeight > height * PictureWidth) {
+        const qint64 part = std::max<qint64>(1, (height * PictureWidth + PictureHeight / 2) / PictureHeight);
+        return {int((width - part) / 2), 0, int(part), int(height)};
+    }
+    const qint64 part = std::max<qint64>(1, (width * PictureHeight + PictureWidth / 2) / PictureWidth);
+    return {0, int((height - part) / 2), int(width), int(part)};
 }
 
 } // namespace
+
+void PrepareReaders()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        QImageReader::setAllocationLimit(AllocationLimitMiB);
+        passOn = qInstallMessageHandler(nullptr);   // the handler in use; the default one meanwhile
+        qInstallMessageHandler(listenToReaders);
+    });
+}
 
 OpenedPicture DecodePicture(const QByteArray &data)
 {
     if (data.isEmpty())
         return {{}, PictureError::Empty};
-    prepareReaders();
+    PrepareReaders();
     const Listen listen;
     QBuffer buffer;
     buffer.setData(data);
@@ -121,14 +166,20 @@ OpenedPicture DecodePicture(const QByteArray &data)
         return {{}, PictureError::NotAnImage};
     const QByteArray format = reader.format();
 
-    // The header's size decides before any pixel is decoded.
+    // The header's size decides before any pixel is decoded. A picture larger than
+    // it needs to be is decoded smaller straight away (a JPEG at 1/2, 1/4 or 1/8 of
+    // its size), one smaller than the board at its own size.
     const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxPicturePixels)
         return {{}, PictureError::TooManyPixels};
-    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     if (stored.isValid() && !stored.isEmpty()) {
-        const QSize cover = coverSize(turned ? stored.transposed() : stored);
-        reader.setScaledSize(turned ? cover.transposed() : cover);   // JPEG decodes at 1/2, 1/4 or 1/8
+        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        const QSize shown = turned ? stored.transposed() : stored;
+        const auto [width, height] = coverSize(shown);
+        if (width < shown.width() && height < shown.height()) {
+            const QSize cover{int(width), int(height)};
+            reader.setScaledSize(turned ? cover.transposed() : cover);
+        }
     }
 
     listening.decodingPixels = true;
@@ -138,18 +189,16 @@ OpenedPicture DecodePicture(const QByteArray &data)
         return {{}, PictureError::Damaged};
     if (qint64(image.width()) * image.height() > MaxPicturePixels)
         return {{}, PictureError::TooManyPixels};   // a reader that told no size before
-    image.setDevicePixelRatio(1.0);
-    const QSize wanted = coverSize(image.size());
-    if (image.size() != wanted)
-        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
-    // Transparent parts show white; the overflow goes evenly from both sides.
+    // The middle in the board's proportions, at the board's size; transparent parts show white.
+    QImage middle = image.copy(middleOf(image.size()));
+    middle.setDevicePixelRatio(1.0);
+    if (middle.size() != QSize(PictureWidth, PictureHeight))
+        middle = middle.scaled(PictureWidth, PictureHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    painter.drawImage(QPoint(0, 0), image,
-                      QRect((image.width() - PictureWidth) / 2, (image.height() - PictureHeight) / 2, PictureWidth,
-                            PictureHeight));
+    painter.drawImage(QPoint(0, 0), middle);
     painter.end();
     return {picture, PictureError::None};
 }

@@ -7,10 +7,11 @@
 
 #include <cassert>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Plays back the given values in order, then starts again from the first.
-// values non-empty, each in [0, 1).
+// values non-empty, each in [0, 1) as a generator's are.
 class ScriptedRandom final : public forms::Random
 {
 public:

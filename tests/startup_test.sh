@@ -58,11 +58,11 @@ loaded=$(grep -o 'imageformats/[a-z]*\.so" loaded library' <<<"$err" | sort -u |
 
 echo "== a bad picture on the command line: told, and the game runs"
 mkfifo "$scratch/pipe.png"
-for file in missing.png pipe.png; do
-    run timeout 3 "$kalvero" -platform offscreen "$scratch/$file"
-    [ "$status" -eq 124 ] || fail "with $file it ended with $status"
+for file in "missing.png:няма такъв файл" "pipe.png:това не е обикновен файл"; do
+    run timeout 3 "$kalvero" -platform offscreen "$scratch/${file%%:*}"
+    [ "$status" -eq 124 ] || fail "with ${file%%:*} it ended with $status"
+    grep -q "^kalvero: „${file%%:*}“ не може да се отвори: ${file#*:}.$" <<<"$err" || fail "${file%%:*} was not told"
 done
-grep -q "^kalvero: „pipe.png“ не може да се отвори: това не е обикновен файл.$" <<<"$err" || fail "the pipe was not told"
 
 echo "== an X server on its abstract socket only"
 Xvfb -displayfd 3 -nolisten unix -nolisten tcp -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImageWriter>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,15 +40,13 @@ QImage quadrants(int width, int height)
     return image;
 }
 
-QByteArray encode(const QImage &image, const char *format,
-                  QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone)
+QByteArray encode(const QImage &image, const char *format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     writer.setQuality(95);
-    writer.setTransformation(turn);
     return writer.write(image) ? bytes : QByteArray();
 }
 
@@ -94,10 +93,14 @@ private slots:
     void coversTheBoardAndCropsEvenly_data();
     void coversTheBoardAndCropsEvenly();
     void followsTheExifOrientation();
+    void extremeProportionsCostLittle();
+    void seedCorpusWholeOpensCutRefused_data();
+    void seedCorpusWholeOpensCutRefused();
     void contentDecidesNotTheName();
     void refusesBadData_data();
     void refusesBadData();
     void refusesBadFiles();
+    void jpegCutShortWithWarningsOff();
     void ownResourcesReadByNamedFormat();
 
 private:
@@ -125,7 +128,7 @@ void tst_Picture::coversTheBoardAndCropsEvenly_data()
     QTest::newRow("small, scaled up") << quadrants(60, 50) << QByteArray("png") << 0
                                       << Source([](QPoint p) { return p / 5; });
     QTest::newRow("small and tall") << quadrants(40, 50) << QByteArray("webp") << 8
-                                    << Source([](QPoint p) { return (p + QPoint(0, 62)) * 2 / 15; });
+                                    << Source([](QPoint p) { return QPoint(p.x() * 40 / 300, 8 + p.y() * 33 / 250); });
 }
 
 void tst_Picture::coversTheBoardAndCropsEvenly()
@@ -160,16 +163,53 @@ void tst_Picture::coversTheBoardAndCropsEvenly()
 
 void tst_Picture::followsTheExifOrientation()
 {
-    // Stored 250 wide and 300 high, to be turned a quarter clockwise: the stored
-    // left half (colour 0) comes to the top, the right half (colour 1) to the bottom.
-    QImage stored(250, 300, QImage::Format_RGB32);
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 250; ++x)
-            stored.setPixel(x, y, colour(x < 125 ? 0 : 1));
-    const board::OpenedPicture opened = board::DecodePicture(encode(stored, "jpeg", QImageIOHandler::TransformationRotate90));
+    // Stored 1000 wide and 1200 high, to be turned a quarter clockwise: the stored
+    // left 300 columns (colour 0) come to the top 300 rows of 1000, which the board
+    // shows, a quarter as large, as its top 75 rows.
+    QImage stored(1000, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < 1200; ++y)
+        for (int x = 0; x < 1000; ++x)
+            stored.setPixel(x, y, colour(x < 300 ? 0 : 1));
+    // Qt writes no EXIF, so the orientation tag (6: a quarter clockwise) goes in by hand.
+    QByteArray jpeg = encode(stored, "jpeg");
+    jpeg.insert(2, QByteArray("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                              "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36));
+    const board::OpenedPicture opened = board::DecodePicture(jpeg);
     QCOMPARE(opened.error, PictureError::None);
-    QVERIFY(near(opened.picture.pixel(150, 40), colour(0), 6));
-    QVERIFY(near(opened.picture.pixel(150, 210), colour(1), 6));
+    for (const int x : {10, 150, 290}) {
+        QVERIFY(near(opened.picture.pixel(x, 65), colour(0), 8));
+        QVERIFY(near(opened.picture.pixel(x, 85), colour(1), 8));
+    }
+}
+
+void tst_Picture::extremeProportionsCostLittle()
+{
+    // Covering the board whole, these would be 300 x 1,200,000 and 15,000,000 x 250.
+    for (const QSize size : {QSize(1, 4000), QSize(60000, 1)}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour(5));
+        const board::OpenedPicture opened = board::DecodePicture(encode(image, "png"));
+        QCOMPARE(opened.error, PictureError::None);
+        QCOMPARE(opened.picture.pixel(0, 0), colour(5));
+        QCOMPARE(opened.picture.pixel(299, 249), colour(5));
+    }
+}
+
+void tst_Picture::seedCorpusWholeOpensCutRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir corpus(QStringLiteral(KALVERO_SOURCE_DIR "/tests/fuzz/pictures"));
+    for (const QString &name : corpus.entryList(QDir::Files)) {
+        if (!name.contains(QLatin1String("scrambled")) && !name.startsWith(QLatin1String("huge")))
+            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    }
+}
+
+void tst_Picture::seedCorpusWholeOpensCutRefused()
+{
+    QFETCH(QString, path);
+    const bool cut = path.contains(QLatin1String("-cut."));
+    QCOMPARE(board::OpenPictureFile(path).error, cut ? PictureError::Damaged : PictureError::None);
 }
 
 void tst_Picture::contentDecidesNotTheName()
@@ -259,6 +299,21 @@ void tst_Picture::refusesBadFiles()
         QVERIFY(WIFEXITED(status));
         QCOMPARE(PictureError(WEXITSTATUS(status)), PictureError::Unreadable);
     }
+}
+
+void tst_Picture::jpegCutShortWithWarningsOff()
+{
+    // The reader's warnings may be switched off; the JPEG's missing end still tells,
+    // though a segment before the picture holds a whole small JPEG, end and all, as
+    // a camera's thumbnail does.
+    const QByteArray thumbnail = encode(quadrants(16, 12), "jpeg");
+    QByteArray jpeg = encode(quadrants(320, 240), "jpeg");
+    const qsizetype length = thumbnail.size() + 2;
+    jpeg.insert(2, QByteArray("\xFF\xFE") + char(length >> 8) + char(length & 0xFF) + thumbnail);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.warning=false"));
+    const PictureError error = board::DecodePicture(jpeg.left(jpeg.size() * 2 / 3)).error;
+    QLoggingCategory::setFilterRules(QString());
+    QCOMPARE(error, PictureError::Damaged);
 }
 
 void tst_Picture::ownResourcesReadByNamedFormat()

@@ -72,13 +72,15 @@ void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, cons
     bool noDisplay = false;
     for (const HeldMessage &message : held)
         noDisplay = noDisplay || message.text.contains(QLatin1String("connect to display"));
-    if (!noDisplay) {
+    if (noDisplay) {
+        std::fprintf(stderr, "kalvero: no display to open the window on; on a machine without one run: "
+                             "xvfb-run -a kalvero\n");
+    } else {
         for (const HeldMessage &message : held)
             replay(message);
         replay({type, QByteArray(context.category), text});
+        std::fprintf(stderr, "kalvero: the window system could not be started (Qt's messages above tell why)\n");
     }
-    std::fprintf(stderr, "kalvero: no display to open the window on; on a machine without one run: "
-                         "xvfb-run -a kalvero\n");
     std::fflush(stderr);
     std::_Exit(1);
 }
@@ -100,9 +102,14 @@ int main(int argc, char **argv)
     toolkitHandler = qInstallMessageHandler(holdWhileConnecting);
     QApplication app(argc, argv);
     qInstallMessageHandler(toolkitHandler);
-    for (const HeldMessage &message : held)
+    std::vector<HeldMessage> connecting;
+    {
+        const std::lock_guard lock(heldLock);
+        connecting.swap(held);
+    }
+    for (const HeldMessage &message : connecting)
         replay(message);
-    held.clear();
+    board::PrepareReaders();   // here, before a picture is read on another thread
 
     CommandLine commandLine;
     if (!commandLine.parser.parse(QApplication::arguments())) {

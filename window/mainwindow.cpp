@@ -5,6 +5,7 @@
 #include "board/boardview.h"
 #include "board/geometry.h"
 #include "board/picturefile.h"
+#include "board/qtext.h"
 #include "board/slotbox.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
@@ -13,7 +14,6 @@
 #include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -25,8 +25,6 @@
 #include <utility>
 
 namespace {
-
-QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 QRect place(float left, float top, float width, float height) { return TwipsToRect({left, top, width, height}); }
 
@@ -95,7 +93,7 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     }();
     Q_UNUSED(accessible);
     setObjectName(QStringLiteral("Kalvero"));
-    setWindowTitle(text(model::texts::WindowTitle));
+    setWindowTitle(toQString(model::texts::WindowTitle));
     setWindowIcon(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
     setFixedSize(466, 424);
     QPalette lavender = palette();
@@ -113,10 +111,10 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     m_text1->setWordWrapMode(QTextOption::WordWrap);
     m_text1->setTabChangesFocus(true);
     m_text1->setUndoRedoEnabled(false);   // the log grows without bound; keep no undo steps for it
-    m_text1->setPlainText(text(model::texts::HelpText));
-    m_text1->setAccessibleName(text(model::texts::MessageBoxName));
+    m_text1->setPlainText(toQString(model::texts::HelpText));
+    m_text1->setAccessibleName(toQString(model::texts::MessageBoxName));
 
-    m_label1 = new QLabel(text(model::texts::BoardTitle), this);
+    m_label1 = new QLabel(toQString(model::texts::BoardTitle), this);
     m_label1->setObjectName(QStringLiteral("Label1_0"));
     m_label1->setGeometry(place(480, 0, 5415, 375));
     m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -129,7 +127,7 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
 
     for (int i = 0; i < 4; ++i) {
-        auto *button = new ColourButton(text(model::texts::Commands[i]), QColor(Buttons[i].face), this);
+        auto *button = new ColourButton(toQString(model::texts::Commands[i]), QColor(Buttons[i].face), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(i));
         button->setGeometry(place(5640, Buttons[i].top, 1215, 375));
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
@@ -218,7 +216,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
 {
     // Only the board has a menu: a right click anywhere else does nothing.
     if (m_board->grid()->geometry().contains(event->pos()))
-        m_opener->showMenu(event->globalPos());
+        m_opener->showMenu(event->globalPos(), m_board->showsBuiltIn());
     else
         event->ignore();
 }
@@ -236,9 +234,10 @@ void MainWindow::dropEvent(QDropEvent *event)
 bool MainWindow::takeDrop(QDropEvent *event)
 {
     const QString path = PictureOpener::droppedFile(event->mimeData());
-    if (path.isEmpty())
+    if (path.isEmpty() || !(event->possibleActions() & Qt::CopyAction))
         return false;
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);   // the file stays where it is
+    event->accept();
     if (event->type() == QEvent::Drop)
         m_opener->open(path);
     return true;
@@ -257,12 +256,12 @@ void MainWindow::applyText(const model::TextChange &change)
         // moving the player's cursor; the view follows the newest line.
         QTextCursor end(m_text1->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(text(change.text));
+        end.insertText(toQString(change.text));
         m_text1->verticalScrollBar()->setValue(m_text1->verticalScrollBar()->maximum());
         break;
     }
     case model::TextChange::Kind::Replace:
-        m_text1->setPlainText(text(change.text));
+        m_text1->setPlainText(toQString(change.text));
         break;
     }
 }

@@ -1,6 +1,7 @@
 // pictureopener.cpp: the menu, the file dialog, the reading in the background and the refusals.
 #include "window/pictureopener.h"
 
+#include "board/qtext.h"
 #include "model/texts.h"
 
 #include <QApplication>
@@ -18,8 +19,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
-
-QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
 
 std::string_view reason(board::PictureError error)
 {
@@ -48,12 +47,21 @@ QString pictureFilter()
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toUpper();
     }
-    return text(model::texts::PictureFilter) + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    return toQString(model::texts::PictureFilter) + QStringLiteral(" (") + patterns.join(u' ') + u')';
 }
 
 } // namespace
 
-PictureOpener::PictureOpener(QWidget *window) : QObject(window), m_window(window) {}
+PictureOpener::PictureOpener(QWidget *window) : QObject(window), m_window(window)
+{
+    board::PrepareReaders();
+}
+
+PictureOpener::~PictureOpener()
+{
+    if (m_pending > 0)
+        QApplication::restoreOverrideCursor();   // the files still read are nobody's now
+}
 
 void PictureOpener::open(const QString &path)
 {
@@ -77,26 +85,27 @@ void PictureOpener::take(const board::OpenedPicture &opened, const QString &path
         emit pictureChosen(opened.picture);
     } else {
         // Told once the window can show it, however early the file came.
-        auto *box = new QMessageBox(QMessageBox::Warning, text(model::texts::CannotOpenTitle),
+        auto *box = new QMessageBox(QMessageBox::Warning, toQString(model::texts::CannotOpenTitle),
                                     refusal(opened.error, path), QMessageBox::Ok, m_window);
         box->setObjectName(QStringLiteral("pictureRefused"));
-        box->button(QMessageBox::Ok)->setText(text(model::texts::Understood));
+        box->button(QMessageBox::Ok)->setText(toQString(model::texts::Understood));
         box->setAttribute(Qt::WA_DeleteOnClose);
         QMetaObject::invokeMethod(box, &QDialog::open, Qt::QueuedConnection);
     }
     emit settled();
 }
 
-void PictureOpener::showMenu(const QPoint &globalPos)
+void PictureOpener::showMenu(const QPoint &globalPos, bool builtInShown)
 {
     auto *menu = new QMenu(m_window);
     menu->setObjectName(QStringLiteral("pictureMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(text(model::texts::OpenPicture), this, &PictureOpener::askForFile);
-    menu->addAction(text(model::texts::BuiltInPicture), this, [this] {
+    menu->addAction(toQString(model::texts::OpenPicture), this, &PictureOpener::askForFile);
+    QAction *builtIn = menu->addAction(toQString(model::texts::BuiltInPicture), this, [this] {
         ++m_newest;   // a file still under way no longer counts
         emit pictureChosen(QImage());
     });
+    builtIn->setEnabled(!builtInShown);   // choosing it then would only wipe the game
     menu->popup(globalPos);
 }
 
@@ -105,7 +114,7 @@ void PictureOpener::askForFile()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    auto *dialog = new QFileDialog(m_window, text(model::texts::OpenPictureTitle), folder, pictureFilter());
+    auto *dialog = new QFileDialog(m_window, toQString(model::texts::OpenPictureTitle), folder, pictureFilter());
     dialog->setObjectName(QStringLiteral("pictureDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
@@ -114,7 +123,7 @@ void PictureOpener::askForFile()
     const QFileDialog::DialogLabel labels[5] = {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
                                                 QFileDialog::Accept, QFileDialog::Reject};
     for (int i = 0; i < 5; ++i)
-        dialog->setLabelText(labels[i], text(model::texts::DialogLabels[i]));
+        dialog->setLabelText(labels[i], toQString(model::texts::DialogLabels[i]));
     connect(dialog, &QFileDialog::fileSelected, this, &PictureOpener::open);
     dialog->open();
 }

@@ -19,12 +19,13 @@ class PictureOpener : public QObject
 
 public:
     explicit PictureOpener(QWidget *window);
+    ~PictureOpener() override;
 
     void open(const QString &path);
     void take(const board::OpenedPicture &opened, const QString &path);   // a picture read elsewhere
-    void showMenu(const QPoint &globalPos);   // "Отвори картина…" and "Върни вградената картина"
-    void askForFile();                        // the desktop's file dialog, from the Pictures folder
-    bool isBusy() const { return m_pending > 0; }
+    // "Отвори картина…", and "Върни вградената картина" unless the built-in one shows.
+    void showMenu(const QPoint &globalPos, bool builtInShown);
+    void askForFile();   // the desktop's file dialog, from the Pictures folder
 
     static QString droppedFile(const QMimeData *mime);   // the one local file dropped, or empty
     static QString refusal(board::PictureError error, const QString &path);   // why, in one line
