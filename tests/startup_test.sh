@@ -71,24 +71,23 @@ for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 display=:$(<"$scratch/display")
 [ "$display" != : ] || fail "Xvfb did not start: $(<"$scratch/xvfb.log")"
 [ ! -e "/tmp/.X11-unix/X${display#:}" ] || fail "Xvfb made a socket file after all"
-env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY="$display" "$kalvero" 2>"$scratch/stderr" &
-program=$!
-DISPLAY="$display" QT_QPA_PLATFORM=xcb "$screencheck" "$picture" 20
-found=$?
-kill $program 2>/dev/null
-wait $program 2>/dev/null
-err=$(<"$scratch/stderr")
-[ "$found" -eq 0 ] || fail "the window did not show the picture on $display"
+# shows PICTURE [ARGS...]: starts the program on that display and waits until the
+# screen shows PICTURE, unscaled.
+shows() {
+    local picture=$1
+    shift
+    env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY="$display" "$kalvero" "$@" 2>"$scratch/stderr" &
+    local program=$! found=0
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb "$screencheck" "$picture" 20 || found=$?
+    kill $program 2>/dev/null
+    wait $program 2>/dev/null
+    err=$(<"$scratch/stderr")
+    return $found
+}
+shows "$picture" || fail "the window did not show the picture on $display"
 
 echo "== a picture of one's own from the command line"
 convert -size 300x250 gradient:'#1030a0-#f0d040' -fill '#c02020' -draw 'circle 150,125 150,60' \
         -fill '#20a040' -draw 'rectangle 20,20 90,230' "$scratch/own.png"
-env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY="$display" "$kalvero" "$scratch/own.png" 2>"$scratch/stderr" &
-program=$!
-DISPLAY="$display" QT_QPA_PLATFORM=xcb "$screencheck" "$scratch/own.png" 20
-found=$?
-kill $program 2>/dev/null
-wait $program 2>/dev/null
-err=$(<"$scratch/stderr")
-[ "$found" -eq 0 ] || fail "the window did not show the picture named on the command line"
+shows "$scratch/own.png" "$scratch/own.png" || fail "the window did not show the picture named on the command line"
 echo "all start-up cases passed"
