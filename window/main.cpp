@@ -1,5 +1,5 @@
-// main.cpp: starts Kalvero: reads the command line, opens the window on whatever
-// display the toolkit reaches, and seeds the generator from the clock.
+// main.cpp: starts Kalvero: reads the command line and a picture named on it, opens the
+// window on whatever display the toolkit reaches, and seeds the generator from the clock.
 #include "board/picturefile.h"
 #include "forms/random.h"
 #include "window/mainwindow.h"
