@@ -110,6 +110,8 @@ bool looksWhole(const QByteArray &format, const QByteArray &data)
         const quint32 compression = os2 ? 0 : littleEndian(data, 30, 4);
         if (compression != 0 && compression != 3 && compression != 6)
             return true;   // run-length coded: the reader's own checks stand
+        if (std::abs(width) > 65535 || std::abs(height) > 65535 || bits > 64)
+            return false;   // no whole file says so; and the sums below stay in range
         const qint64 rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
         return data.size() >= qint64(littleEndian(data, 10, 4)) + rowBytes * std::abs(height);
     }
