@@ -41,7 +41,7 @@ def start_buses(scratch):
         if not shutil.which(program):
             skip(f"{program} is not installed")
     read, write = os.pipe()
-    start(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+    start(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"],
           pass_fds=(write,), stderr=subprocess.DEVNULL)
     os.close(write)
     with os.fdopen(read) as pipe:

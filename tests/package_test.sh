@@ -41,7 +41,7 @@ status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$program" || status=$?
 [ "$status" -eq 124 ] || { echo "the unpacked program ended with $status under the offscreen platform"; exit 1; }
 # On an X screen it shows the assembled picture.
-xvfb-run -a -s "-screen 0 640x480x24" bash -c '
+xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash -c '
     env -u QT_QPA_PLATFORM "$1" & program=$!
     QT_QPA_PLATFORM=xcb "$2" "$3" 20; found=$?
     kill $program; wait $program 2>/dev/null

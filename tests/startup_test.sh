@@ -65,7 +65,7 @@ for file in "missing.png:няма такъв файл" "pipe.png:това не �
 done
 
 echo "== an X server on its abstract socket only"
-Xvfb -displayfd 3 -nolisten unix -nolisten tcp -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+Xvfb -displayfd 3 -nolisten unix -nolisten tcp -noreset -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 display=:$(<"$scratch/display")
