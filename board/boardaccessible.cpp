@@ -3,7 +3,7 @@
 
 #include "board/boardgrid.h"
 #include "board/boardview.h"
-#include "board/geometry.h"
+#include "model/geometry.h"
 #include "board/slotbox.h"
 
 #include <QAccessibleWidget>
@@ -85,12 +85,12 @@ public:
     {
         if (index < 0 || index >= model::PieceCount)
             return nullptr;
-        return cellOf(grid(), board::SlotAtReadingIndex(index));
+        return cellOf(grid(), model::SlotAtReadingIndex(index));
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
         const auto *box = child ? qobject_cast<const SlotBox *>(child->object()) : nullptr;
-        return box ? board::ReadingIndex(box->index()) : -1;
+        return box ? model::ReadingIndex(box->index()) : -1;
     }
     QAccessibleInterface *focusChild() const override
     {

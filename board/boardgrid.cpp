@@ -2,7 +2,7 @@
 #include "board/boardgrid.h"
 
 #include "board/boardview.h"
-#include "board/geometry.h"
+#include "model/geometry.h"
 #include "board/qtext.h"
 #include "board/slotbox.h"
 #include "model/history.h"
@@ -34,7 +34,7 @@ BoardGrid::BoardGrid(const BoardView *view, QWidget *window) : QWidget(window), 
     setObjectName(QStringLiteral("board"));
     setAttribute(Qt::WA_TransparentForMouseEvents);   // clicks and tooltips belong to the boxes
     setFocusPolicy(Qt::TabFocus);                     // a click never shows the mark
-    setGeometry(TwipsToRect(board::Picture1));
+    setGeometry(TwipsToRect(model::Picture1));
     setAccessibleName(toQString(model::texts::BoardName));
 }
 
@@ -115,6 +115,6 @@ void BoardGrid::announceCursor()
     if (!hasFocus())
         return;
     QAccessibleEvent event(this, QAccessible::Focus);
-    event.setChild(board::ReadingIndex(m_cursor));
+    event.setChild(model::ReadingIndex(m_cursor));
     QAccessible::updateAccessibility(&event);
 }

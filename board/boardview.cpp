@@ -8,9 +8,9 @@
 #include "model/game.h"
 #include "model/texts.h"
 
-QRect TwipsToRect(const board::TwipRect &twips)
+QRect TwipsToRect(const forms::TwipRect &twips)
 {
-    const board::PixelRect pixels = board::ToPixels(twips);
+    const forms::PixelRect pixels = forms::ToPixels(twips);
     return {pixels.x, pixels.y, pixels.width, pixels.height};
 }
 
@@ -22,7 +22,7 @@ BoardView::BoardView(QWidget *window)
     Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
     board::installAccessibility();
     m_boxes[0] = makeBox(0);
-    m_boxes[0]->setGeometry(TwipsToRect(board::DesignedPicture2));
+    m_boxes[0]->setGeometry(TwipsToRect({960, 480, 750, 750}));
     m_grid = new BoardGrid(this, window);
     connect(m_grid, &BoardGrid::picked, this, &BoardView::Picture2_Click);
 }
@@ -45,7 +45,7 @@ void BoardView::setSource(const QImage &picture)
 
 void BoardView::BuildBoard(const model::Game &game)
 {
-    const auto places = board::SlotPlaces(board::Picture1);
+    const auto places = model::SlotPlaces(model::Picture1);
     m_boxes[0]->setGeometry(TwipsToRect(places[0]));
     for (int i = 1; i < model::PieceCount; ++i) {
         Q_ASSERT(!m_boxes[std::size_t(i)]);
@@ -69,11 +69,11 @@ void BoardView::RebuildBoard(const model::Game &game)
 
 void BoardView::PaintBoard(const model::Game &game)
 {
-    const board::TwipRect piece = board::PieceBox(board::Picture1);
+    const forms::TwipRect piece = model::PieceBox(model::Picture1);
     for (int i = 0; i < model::PieceCount; ++i) {
         SlotBox *box = m_boxes[std::size_t(i)];
         const int tile = game.history().currentTile(i);
-        const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
+        const model::PieceOffset offset = model::LocatePiece(tile, piece.Width, piece.Height);
         box->setPiece(m_source, TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
         box->setBorderStyle(game.hasBorder(i) ? 1 : 0);
         const std::string_view text = game.history().currentText(i);

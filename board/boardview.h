@@ -1,7 +1,7 @@
 // boardview.h: the 30 slot boxes on the window, painted from the source picture.
 #pragma once
 
-#include "board/geometry.h"
+#include "model/geometry.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -14,7 +14,7 @@ class QWidget;
 class SlotBox;
 
 // A control's place in pixels from its place in twips.
-QRect TwipsToRect(const board::TwipRect &twips);
+QRect TwipsToRect(const forms::TwipRect &twips);
 namespace model {
 class Game;
 }

@@ -173,7 +173,7 @@ OpenedPicture DecodePicture(const QByteArray &data)
     // its size), one smaller than the board at its own size.
     const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxPicturePixels)
-        return {{}, PictureError::TooManyPixels};
+        return {{}, PictureError::TooLarge};
     if (stored.isValid() && !stored.isEmpty()) {
         const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
         const QSize shown = turned ? stored.transposed() : stored;
@@ -190,7 +190,7 @@ OpenedPicture DecodePicture(const QByteArray &data)
     if (image.isNull() || listening.damage > 0 || !looksWhole(format, data))
         return {{}, PictureError::Damaged};
     if (qint64(image.width()) * image.height() > MaxPicturePixels)
-        return {{}, PictureError::TooManyPixels};   // a reader that told no size before
+        return {{}, PictureError::TooLarge};   // a reader that told no size before
 
     // The middle in the board's proportions, at the board's size; transparent parts show white.
     QImage middle = image.copy(middleOf(image.size()));

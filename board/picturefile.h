@@ -2,6 +2,8 @@
 // and the program's own images, read by their named format.
 #pragma once
 
+#include "model/picture.h"
+
 #include <QImage>
 
 class QByteArray;
@@ -9,22 +11,8 @@ class QString;
 
 namespace board {
 
-// Why a file gave no picture. The game the player had stays as it was.
-enum class PictureError {
-    None,
-    Missing,         // no such file
-    Folder,          // a folder, not a file
-    NotAFile,        // a pipe, a device or a socket
-    Unreadable,      // no permission to read it
-    ReadFailed,      // the system could not read it
-    Empty,           // no bytes at all
-    FileTooLarge,    // more than MaxPictureFileBytes
-    NotAnImage,      // no reader recognises it
-    TooManyPixels,   // its header claims more than MaxPicturePixels
-    Damaged,         // truncated or corrupt
-};
-
-constexpr qint64 MaxPictureFileBytes = qint64(64) << 20;
+using model::PictureError;
+constexpr qint64 MaxPictureFileBytes = model::MaxPictureFileBytes;
 constexpr qint64 MaxPicturePixels = 100'000'000;
 
 struct OpenedPicture

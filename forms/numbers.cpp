@@ -1,4 +1,4 @@
-// numbers.cpp: rounding to integers and twips to pixels.
+// numbers.cpp: rounding to integers, and twips to pixels.
 #include "forms/numbers.h"
 
 #include <cassert>
@@ -38,6 +38,11 @@ int TwipsToPixels(double twips)
     const auto pixels = ToLong(twips / TwipsPerPixel);
     assert(pixels);
     return *pixels;
+}
+
+PixelRect ToPixels(const TwipRect &rect)
+{
+    return {TwipsToPixels(rect.Left), TwipsToPixels(rect.Top), TwipsToPixels(rect.Width), TwipsToPixels(rect.Height)};
 }
 
 } // namespace forms

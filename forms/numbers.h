@@ -1,4 +1,4 @@
-// numbers.h: the rounding and integer arithmetic the game relies on.
+// numbers.h: the rounding, integer arithmetic and twips the game relies on.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +18,20 @@ constexpr std::int32_t IntMod(std::int32_t dividend, std::int32_t divisor) { ret
 // Twips to whole pixels at 15 twips per pixel, rounded like ToLong.
 constexpr int TwipsPerPixel = 15;
 int TwipsToPixels(double twips);
+
+// A control's place and size in twips, carried as single-precision values.
+struct TwipRect
+{
+    float Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TwipRect &) const = default;
+};
+
+// The same place in whole pixels: each value rounded half-to-even on its own.
+struct PixelRect
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const PixelRect &) const = default;
+};
+PixelRect ToPixels(const TwipRect &rect);
 
 } // namespace forms

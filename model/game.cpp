@@ -59,14 +59,14 @@ CommandResult Game::Command1_Click(int index, forms::Random &random)
     default:
         // No such button; the board is still repainted, which drops the picks.
         dropPicks();
-        return {true, false, {}};
+        return {true, {}};
     }
 }
 
 CommandResult Game::Clear()
 {
     reseed();
-    return {true, true, {TextChange::Kind::Empty, {}}};
+    return {true, {TextChange::Kind::Empty, {}}};
 }
 
 CommandResult Game::Shuffle(forms::Random &random)
@@ -93,7 +93,7 @@ CommandResult Game::Shuffle(forms::Random &random)
     result[std::size_t(drawn)] = pool[0];
 
     m_history.PushArrangement(result);
-    return {true, true, {TextChange::Kind::Empty, {}}};
+    return {true, {TextChange::Kind::Empty, {}}};
 }
 
 CommandResult Game::Swap()
@@ -117,7 +117,7 @@ CommandResult Game::Swap()
     m_history.OverwriteTop(a, m_picks.PickedTileB);
     m_history.OverwriteTop(b, m_picks.PickedTileA);
 
-    CommandResult result{true, false,
+    CommandResult result{true,
                          {TextChange::Kind::Append,
                           texts::SwapLine(TileText(m_picks.PickedTileB), TileText(m_picks.PickedTileA))}};
     if (isSolved())
@@ -131,7 +131,7 @@ CommandResult Game::Undo()
     if (!m_history.StepBack())
         return {};
     dropPicks();
-    return {true, false, {TextChange::Kind::Empty, {}}};
+    return {true, {TextChange::Kind::Empty, {}}};
 }
 
 void Game::reseed()

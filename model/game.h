@@ -26,7 +26,6 @@ struct TextChange
 struct CommandResult
 {
     bool wentThrough = false;   // false: the command declined and changed nothing
-    bool rebuilt = false;       // the board was built anew (Clear, Shuffle)
     TextChange text;
 };
 

@@ -1,6 +1,8 @@
 // texts.cpp: the Bulgarian texts of the game.
 #include "model/texts.h"
 
+#include <cassert>
+
 namespace model::texts {
 
 const std::string_view HelpText =
@@ -61,15 +63,25 @@ std::string CannotOpen(std::string_view fileName, std::string_view reason)
     return line;
 }
 
-const std::string_view NoSuchFile = "няма такъв файл";
-const std::string_view IsFolder = "това е папка, а не файл";
-const std::string_view NotRegularFile = "това не е обикновен файл";
-const std::string_view NoPermission = "няма права за четенето му";
-const std::string_view ReadFailed = "файлът не може да се прочете";
-const std::string_view EmptyFile = "файлът е празен";
-const std::string_view FileTooLarge = "файлът е по-голям от 64 MiB";
-const std::string_view NotAnImage = "това не е изображение във формат, който програмата чете";
-const std::string_view TooManyPixels = "изображението е твърде голямо (над 100 мегапиксела)";
-const std::string_view Damaged = "изображението е повредено или непълно";
+std::string_view Reason(PictureError error)
+{
+    switch (error) {
+    case PictureError::None: break;
+    case PictureError::Missing: return "няма такъв файл";
+    case PictureError::Folder: return "това е папка, а не файл";
+    case PictureError::NotAFile: return "това не е обикновен файл";
+    case PictureError::Unreadable: return "няма права за четенето му";
+    case PictureError::ReadFailed: return "файлът не може да се прочете";
+    case PictureError::Empty: return "файлът е празен";
+    case PictureError::FileTooLarge: return "файлът е по-голям от 128 MiB";
+    case PictureError::NotAnImage: return "това не е изображение във формат, който програмата чете";
+    case PictureError::TooLarge: return "изображението е твърде голямо за отваряне";
+    case PictureError::Damaged: return "изображението е повредено или непълно";
+    case PictureError::TooComplex: return "твърде сложно за отваряне";
+    case PictureError::DecoderCrashed: return "разчитането му прекъсна аварийно";
+    }
+    assert(false && "no reason for a picture that opened");
+    return {};
+}
 
 } // namespace model::texts

@@ -1,6 +1,8 @@
 // texts.h: every text the program shows, in UTF-8, exactly as the player reads it.
 #pragma once
 
+#include "model/picture.h"
+
 #include <string>
 #include <string_view>
 
@@ -34,15 +36,6 @@ extern const std::string_view CannotOpenTitle;
 extern const std::string_view Understood;                // the message box's button
 extern const std::string_view DialogLabels[5];           // look in, file name, file type, open, cancel
 std::string CannotOpen(std::string_view fileName, std::string_view reason);
-extern const std::string_view NoSuchFile;
-extern const std::string_view IsFolder;
-extern const std::string_view NotRegularFile;
-extern const std::string_view NoPermission;
-extern const std::string_view ReadFailed;
-extern const std::string_view EmptyFile;
-extern const std::string_view FileTooLarge;
-extern const std::string_view NotAnImage;
-extern const std::string_view TooManyPixels;
-extern const std::string_view Damaged;
+std::string_view Reason(PictureError error);   // error != None
 
 } // namespace model::texts

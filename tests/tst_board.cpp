@@ -1,6 +1,6 @@
 // tst_board.cpp: the board's twips geometry, the picture it is cut from, and the slot boxes.
 #include "board/boardview.h"
-#include "board/geometry.h"
+#include "model/geometry.h"
 #include "board/slotbox.h"
 #include "forms/random.h"
 #include "model/game.h"
@@ -66,18 +66,18 @@ private slots:
 
 void tst_Board::locatePieceAndSlotPlaces()
 {
-    const board::PieceOffset tile13 = board::LocatePiece(13, 750, 750);
+    const model::PieceOffset tile13 = model::LocatePiece(13, 750, 750);
     QCOMPARE(tile13.SourceX, 1500.0f);
     QCOMPARE(tile13.SourceY, 2250.0f);
-    const auto places = board::SlotPlaces(board::Picture1);
-    QCOMPARE(places[7], (board::TwipRect{1710, 1950, 750, 750}));
-    QCOMPARE(places[4], (board::TwipRect{960, 3450, 750, 750}));
-    QCOMPARE(places[5], (board::TwipRect{1710, 450, 750, 750}));
-    QCOMPARE(places[29], (board::TwipRect{4710, 3450, 750, 750}));
-    QCOMPARE(board::ToPixels(places[29]), (board::PixelRect{314, 230, 50, 50}));
+    const auto places = model::SlotPlaces(model::Picture1);
+    QCOMPARE(places[7], (forms::TwipRect{1710, 1950, 750, 750}));
+    QCOMPARE(places[4], (forms::TwipRect{960, 3450, 750, 750}));
+    QCOMPARE(places[5], (forms::TwipRect{1710, 450, 750, 750}));
+    QCOMPARE(places[29], (forms::TwipRect{4710, 3450, 750, 750}));
+    QCOMPARE(forms::ToPixels(places[29]), (forms::PixelRect{314, 230, 50, 50}));
     // The last column and row are cut from (250, 200) of the picture.
-    const board::PieceOffset tile29 = board::LocatePiece(29, 750, 750);
-    QCOMPARE(board::ToPixels({tile29.SourceX, tile29.SourceY, 750, 750}), (board::PixelRect{250, 200, 50, 50}));
+    const model::PieceOffset tile29 = model::LocatePiece(29, 750, 750);
+    QCOMPARE(forms::ToPixels({tile29.SourceX, tile29.SourceY, 750, 750}), (forms::PixelRect{250, 200, 50, 50}));
 }
 
 void tst_Board::pieceSizeFromTheHolder_data()
@@ -94,7 +94,7 @@ void tst_Board::pieceSizeFromTheHolder_data()
 void tst_Board::pieceSizeFromTheHolder()
 {
     QFETCH(float, width);
-    const board::TwipRect box = board::PieceBox({960, 450, width, 3750});
+    const forms::TwipRect box = model::PieceBox({960, 450, width, 3750});
     QTEST(box.Width, "pieceWidth");
     QCOMPARE(box.Height, 750.0f);
     QCOMPARE(box.Left, 960.0f);
@@ -104,8 +104,8 @@ void tst_Board::pieceSizeFromTheHolder()
 void tst_Board::slotsTileTheHolderExactly()
 {
     QRegion covered;
-    for (const board::TwipRect &place : board::SlotPlaces(board::Picture1)) {
-        const board::PixelRect p = board::ToPixels(place);
+    for (const forms::TwipRect &place : model::SlotPlaces(model::Picture1)) {
+        const forms::PixelRect p = forms::ToPixels(place);
         const QRect rect(p.x, p.y, p.width, p.height);
         QVERIFY2(!covered.intersects(rect), "two slot boxes overlap");
         covered += rect;

@@ -3,10 +3,11 @@
 
 #include "board/boardgrid.h"
 #include "board/boardview.h"
-#include "board/geometry.h"
+#include "model/geometry.h"
 #include "board/picturefile.h"
 #include "board/qtext.h"
 #include "board/slotbox.h"
+#include "model/layout.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
 #include "window/pictureopener.h"
@@ -26,20 +27,7 @@
 
 namespace {
 
-QRect place(float left, float top, float width, float height) { return TwipsToRect({left, top, width, height}); }
-
-// Places in twips and face colours, in the order the tab key visits them.
-struct ButtonDesign
-{
-    float top;
-    QRgb face;
-};
-constexpr ButtonDesign Buttons[4] = {
-    {600, qRgb(255, 128, 128)},
-    {1080, qRgb(128, 255, 128)},
-    {3000, qRgb(128, 128, 255)},
-    {3600, qRgb(255, 0, 255)},
-};
+QColor colour(model::layout::Rgb rgb) { return QColor(QRgb(0xFF000000 | rgb)); }
 
 // Screen readers meet the game as a window named by its title. Its children are
 // the shown controls but the slot boxes, which are the cells of the board's table.
@@ -87,6 +75,7 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
 
 MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(parent), m_random(random)
 {
+    namespace layout = model::layout;
     static const bool accessible = [] {
         QAccessible::installFactory(windowAccessible);
         return true;
@@ -95,16 +84,16 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     setObjectName(QStringLiteral("Kalvero"));
     setWindowTitle(toQString(model::texts::WindowTitle));
     setWindowIcon(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
-    setFixedSize(466, 424);
+    setFixedSize(TwipsToRect(layout::ClientArea).size());
     QPalette lavender = palette();
-    lavender.setColor(QPalette::Window, QColor(192, 192, 255));
+    lavender.setColor(QPalette::Window, colour(layout::WindowColour));
     setPalette(lavender);
     setAutoFillBackground(true);
-    setFont(QFont(QStringLiteral("Times New Roman"), 12));
+    setFont(QFont(toQString(layout::FontFamily), layout::FontPoints));
 
     m_text1 = new QPlainTextEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1_0"));
-    m_text1->setGeometry(place(120, 4440, 6735, 1815));
+    m_text1->setGeometry(TwipsToRect(layout::Text1));
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -116,10 +105,10 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
 
     m_label1 = new QLabel(toQString(model::texts::BoardTitle), this);
     m_label1->setObjectName(QStringLiteral("Label1_0"));
-    m_label1->setGeometry(place(480, 0, 5415, 375));
+    m_label1->setGeometry(TwipsToRect(layout::Label1));
     m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QPalette orange = m_label1->palette();
-    orange.setColor(QPalette::Window, QColor(255, 192, 128));
+    orange.setColor(QPalette::Window, colour(layout::Label1Colour));
     m_label1->setPalette(orange);
     m_label1->setAutoFillBackground(true);
 
@@ -127,9 +116,9 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
 
     for (int i = 0; i < 4; ++i) {
-        auto *button = new ColourButton(toQString(model::texts::Commands[i]), QColor(Buttons[i].face), this);
+        auto *button = new ColourButton(toQString(model::texts::Commands[i]), colour(layout::Command1[i].face), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(i));
-        button->setGeometry(place(5640, Buttons[i].top, 1215, 375));
+        button->setGeometry(TwipsToRect(layout::Command1[i].place));
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         m_command1[std::size_t(i)] = button;
     }
@@ -168,7 +157,8 @@ void MainWindow::Command1_Click(int index)
     const model::CommandResult result = m_game.Command1_Click(index, m_random);
     if (!result.wentThrough)
         return;
-    if (result.rebuilt)
+    // Clear and Shuffle build the board anew.
+    if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
         m_board->RebuildBoard(m_game);
     applyText(result.text);
     m_board->PaintBoard(m_game);

@@ -20,25 +20,6 @@
 
 namespace {
 
-std::string_view reason(board::PictureError error)
-{
-    using board::PictureError;
-    switch (error) {
-    case PictureError::None: break;
-    case PictureError::Missing: return model::texts::NoSuchFile;
-    case PictureError::Folder: return model::texts::IsFolder;
-    case PictureError::NotAFile: return model::texts::NotRegularFile;
-    case PictureError::Unreadable: return model::texts::NoPermission;
-    case PictureError::ReadFailed: return model::texts::ReadFailed;
-    case PictureError::Empty: return model::texts::EmptyFile;
-    case PictureError::FileTooLarge: return model::texts::FileTooLarge;
-    case PictureError::NotAnImage: return model::texts::NotAnImage;
-    case PictureError::TooManyPixels: return model::texts::TooManyPixels;
-    case PictureError::Damaged: return model::texts::Damaged;
-    }
-    Q_UNREACHABLE();
-}
-
 // "Изображения (*.bmp *.BMP *.gif ...)": every format the readers know, in both cases.
 QString pictureFilter()
 {
@@ -139,5 +120,5 @@ QString PictureOpener::refusal(board::PictureError error, const QString &path)
     const QString fileName = QFileInfo(path).fileName();
     const QByteArray name = (fileName.isEmpty() ? path : fileName).toUtf8();
     return QString::fromStdString(model::texts::CannotOpen(std::string_view(name.constData(), std::size_t(name.size())),
-                                                           reason(error)));
+                                                           model::texts::Reason(error)));
 }

@@ -1,0 +1,38 @@
+// layout.h: the game window as designed: its size, colours and font, and the place
+// of every control in twips. Both faces build their window from it.
+#pragma once
+
+#include "forms/numbers.h"
+#include "model/geometry.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace model::layout {
+
+using Rgb = std::uint32_t;   // 0xRRGGBB
+
+constexpr TwipRect ClientArea{0, 0, 6990, 6360};   // 466 x 424 pixels, fixed
+constexpr Rgb WindowColour = 0xC0C0FF;            // light lavender blue
+constexpr std::string_view FontFamily = "Times New Roman";
+constexpr int FontPoints = 12;
+
+constexpr TwipRect Text1{120, 4440, 6735, 1815};   // the message box
+constexpr TwipRect Label1{480, 0, 5415, 375};      // the title line, centred
+constexpr Rgb Label1Colour = 0xFFC080;             // light orange
+constexpr TwipRect Board = Picture1;               // the 30 slots
+
+// The four command buttons by index, each drawn in its own face colour.
+struct CommandDesign
+{
+    TwipRect place;
+    Rgb face;
+};
+constexpr CommandDesign Command1[4] = {
+    {{5640, 600, 1215, 375}, 0xFF8080},
+    {{5640, 1080, 1215, 375}, 0x80FF80},
+    {{5640, 3000, 1215, 375}, 0x8080FF},
+    {{5640, 3600, 1215, 375}, 0xFF00FF},
+};
+
+} // namespace model::layout

@@ -1,0 +1,21 @@
+// picture.cpp: the board's share of a picture.
+#include "model/picture.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace model {
+
+CropRect CropToBoard(int width, int height)
+{
+    assert(width >= 1 && height >= 1);
+    const std::int64_t w = width, h = height;
+    if (w * PictureHeight > h * PictureWidth) {   // wider than the board
+        const auto part = std::max<std::int64_t>(1, (h * PictureWidth + PictureHeight / 2) / PictureHeight);
+        return {int((w - part) / 2), 0, int(part), height};
+    }
+    const auto part = std::max<std::int64_t>(1, (w * PictureHeight + PictureWidth / 2) / PictureWidth);
+    return {0, int((h - part) / 2), width, int(part)};
+}
+
+} // namespace model
