@@ -1,78 +1,100 @@
-// boardaccessible.cpp: the board's grid as an accessible table and the slot boxes as its cells.
+// boardaccessible.cpp: the board as an accessible table, and its slots as the cells.
 #include "board/boardaccessible.h"
 
-#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "model/geometry.h"
-#include "board/slotbox.h"
 
 #include <QAccessibleWidget>
 
+#include <array>
+
 namespace {
 
-QAccessibleInterface *cellOf(const BoardGrid *grid, int slot)
-{
-    SlotBox *box = grid->view() ? grid->view()->Picture2(slot) : nullptr;
-    return box ? QAccessible::queryAccessibleInterface(box) : nullptr;
-}
-
-// A slot box as a cell: named "Поле N: част T", selected while its piece is picked,
-// focused while the board has keyboard focus and the cursor is on it, and pressed
-// by a reader's action as by a click.
-class CellAccessible : public QAccessibleWidget, public QAccessibleTableCellInterface
+// A slot as a cell: named "Поле N: част T", described by its tooltip, selected while
+// its piece is picked, focused while the board has keyboard focus and the cursor is
+// on it, and pressed by a reader's action as by a click. The board's table owns it.
+class CellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface, public QAccessibleActionInterface
 {
 public:
-    explicit CellAccessible(SlotBox *box) : QAccessibleWidget(box, QAccessible::Cell) {}
+    CellAccessible(BoardView *board, int slot) : m_board(board), m_slot(slot) {}
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
         if (type == QAccessible::TableCellInterface)
             return static_cast<QAccessibleTableCellInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface *>(this);
+        return nullptr;
     }
-    QAccessibleInterface *parent() const override
+    bool isValid() const override { return true; }   // the table deletes its cells with the board
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_board->window()->windowHandle(); }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_board); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QString text(QAccessible::Text kind) const override
     {
-        return grid() ? QAccessible::queryAccessibleInterface(grid()) : nullptr;   // null while the window goes
+        if (kind == QAccessible::Name)
+            return m_board->slotName(m_slot);
+        if (kind == QAccessible::Description)
+            return m_board->toolTipText(m_slot);
+        return {};
     }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        const QRect place = m_board->slotRect(m_slot);
+        return {m_board->mapToGlobal(place.topLeft()), place.size()};
+    }
+    QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override
     {
-        QAccessible::State state = QAccessibleWidget::state();
+        QAccessible::State state;
+        state.invisible = !m_board->isVisible();
         state.selectable = true;
         state.selected = isSelected();
         state.focusable = true;
-        state.focused = grid() && grid()->hasFocus() && grid()->cursorSlot() == box()->index();
+        state.focused = m_board->hasFocus() && m_board->cursorSlot() == m_slot;
         return state;
     }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString &action) override
-    {
-        if (action == pressAction())
-            emit box()->clicked(box()->index());
-    }
 
-    bool isSelected() const override { return box()->borderStyle() == 1; }
+    bool isSelected() const override { return m_board->borderStyle(m_slot) == 1; }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
-    int columnIndex() const override { return box()->index() / model::GridRows; }
-    int rowIndex() const override { return box()->index() % model::GridRows; }
+    int columnIndex() const override { return m_slot / model::GridRows; }
+    int rowIndex() const override { return m_slot % model::GridRows; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
 
-private:
-    SlotBox *box() const { return static_cast<SlotBox *>(widget()); }
-    BoardGrid *grid() const
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &action) override
     {
-        return box()->parentWidget()->findChild<BoardGrid *>(QString(), Qt::FindDirectChildrenOnly);
+        if (action == pressAction())
+            m_board->pressSlot(m_slot);
     }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+private:
+    BoardView *m_board;
+    int m_slot;
 };
 
-// The grid as a table of 5 rows and 6 columns; its children are the cells row by row.
-// Picking is the table's selection, and only the player's clicks change it.
-class GridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+// The board as a table of 5 rows and 6 columns; its children are the cells row by
+// row. Picking is the table's selection, and only the player's clicks change it.
+class BoardAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
-    explicit GridAccessible(BoardGrid *grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+    explicit BoardAccessible(BoardView *board) : QAccessibleWidget(board, QAccessible::Table) {}
+    ~BoardAccessible() override
+    {
+        for (CellAccessible *cell : m_cells) {
+            if (cell)
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(cell));
+        }
+    }
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -85,16 +107,24 @@ public:
     {
         if (index < 0 || index >= model::PieceCount)
             return nullptr;
-        return cellOf(grid(), model::SlotAtReadingIndex(index));
+        return cell(model::SlotAtReadingIndex(index));
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        const auto *box = child ? qobject_cast<const SlotBox *>(child->object()) : nullptr;
-        return box ? model::ReadingIndex(box->index()) : -1;
+        for (int slot = 0; slot < model::PieceCount; ++slot) {
+            if (child && m_cells[std::size_t(slot)] == child)
+                return model::ReadingIndex(slot);
+        }
+        return -1;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        const int slot = board()->slotAt(board()->mapFromGlobal(QPoint(x, y)));
+        return slot >= 0 ? cell(slot) : nullptr;
     }
     QAccessibleInterface *focusChild() const override
     {
-        return grid()->hasFocus() ? cellOf(grid(), grid()->cursorSlot()) : nullptr;
+        return board()->hasFocus() ? cell(board()->cursorSlot()) : nullptr;
     }
 
     QAccessibleInterface *caption() const override { return nullptr; }
@@ -103,16 +133,16 @@ public:
     {
         if (row < 0 || row >= model::GridRows || column < 0 || column >= model::GridColumns)
             return nullptr;
-        return cellOf(grid(), column * model::GridRows + row);
+        return cell(column * model::GridRows + row);
     }
     int selectedCellCount() const override { return int(selectedCells().size()); }
     QList<QAccessibleInterface *> selectedCells() const override
     {
         QList<QAccessibleInterface *> cells;
         for (int index = 0; index < model::PieceCount; ++index) {
-            QAccessibleInterface *cell = child(index);
-            if (cell && cell->state().selected)
-                cells << cell;
+            const int slot = model::SlotAtReadingIndex(index);
+            if (board()->borderStyle(slot) == 1)
+                cells << cell(slot);
         }
         return cells;
     }
@@ -133,17 +163,25 @@ public:
     void modelChange(QAccessibleTableModelChangeEvent *) override {}
 
 private:
-    BoardGrid *grid() const { return static_cast<BoardGrid *>(widget()); }
+    BoardView *board() const { return static_cast<BoardView *>(widget()); }
+    // Made when a reader first asks for it, and registered so that events can name it.
+    CellAccessible *cell(int slot) const
+    {
+        CellAccessible *&cell = m_cells[std::size_t(slot)];
+        if (!cell) {
+            cell = new CellAccessible(board(), slot);
+            QAccessible::registerAccessibleInterface(cell);
+        }
+        return cell;
+    }
+
+    mutable std::array<CellAccessible *, model::PieceCount> m_cells{};
 };
 
 QAccessibleInterface *boardAccessible(const QString &className, QObject *object)
 {
-    if (!object || !object->isWidgetType())
-        return nullptr;
-    if (className == QLatin1String("SlotBox"))
-        return new CellAccessible(static_cast<SlotBox *>(object));
-    if (className == QLatin1String("BoardGrid"))
-        return new GridAccessible(static_cast<BoardGrid *>(object));
+    if (className == QLatin1String("BoardView") && object && object->isWidgetType())
+        return new BoardAccessible(static_cast<BoardView *>(object));
     return nullptr;
 }
 

@@ -1,10 +1,10 @@
 // boardaccessible.h: what screen readers meet of the board: a table of 5 rows and
-// 6 columns named by the board's grid, whose cells, row by row, are the slot boxes.
+// 6 columns, whose cells, row by row, are the slots.
 #pragma once
 
 namespace board {
 
-// Installs the table and cell interfaces; once, before the first slot box is made.
+// Installs the table's interface for every board; once, before the first board is made.
 void installAccessibility();
 
 } // namespace board

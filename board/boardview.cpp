@@ -1,12 +1,24 @@
-// boardview.cpp: building, rebuilding and painting the board.
+// boardview.cpp: building and painting the board, and what the mouse, the keyboard
+// and the menu do on it.
 #include "board/boardview.h"
 
 #include "board/boardaccessible.h"
-#include "board/boardgrid.h"
-#include "board/picturefile.h"
-#include "board/slotbox.h"
+#include "board/qtext.h"
+#include "board/resource.h"
 #include "model/game.h"
+#include "model/geometry.h"
+#include "model/layout.h"
 #include "model/texts.h"
+
+#include <QAccessible>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+
+#include <algorithm>
+#include <utility>
 
 QRect TwipsToRect(const forms::TwipRect &twips)
 {
@@ -14,56 +26,59 @@ QRect TwipsToRect(const forms::TwipRect &twips)
     return {pixels.x, pixels.y, pixels.width, pixels.height};
 }
 
-BoardView::BoardView(QWidget *window)
-    : QObject(window), m_window(window),
-      m_builtIn(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
-      m_source(m_builtIn)
+namespace {
+
+// A ring of the given width just inside rect.
+void ring(QPainter &painter, const QRect &rect, int width, const QColor &colour)
 {
-    Q_ASSERT(m_source.width() == 300 && m_source.height() == 250);
-    board::installAccessibility();
-    m_boxes[0] = makeBox(0);
-    m_boxes[0]->setGeometry(TwipsToRect({960, 480, 750, 750}));
-    m_grid = new BoardGrid(this, window);
-    connect(m_grid, &BoardGrid::picked, this, &BoardView::Picture2_Click);
+    QPainterPath path;
+    path.addRect(rect);
+    path.addRect(rect.adjusted(width, width, -width, -width));   // odd-even fill leaves the inside
+    painter.fillPath(path, colour);
 }
 
-SlotBox *BoardView::makeBox(int index)
+// Tells screen readers about one cell of the board's table.
+void tellReaders(BoardView *board, QAccessible::Event type, int slot)
 {
-    auto *box = new SlotBox(index, m_window);
-    connect(box, &SlotBox::clicked, this, [this](int slot) {
-        m_grid->moveCursorTo(slot);
-        emit Picture2_Click(slot);
-    });
-    return box;
+    QAccessibleEvent event(board, type);
+    event.setChild(model::ReadingIndex(slot));
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
+BoardView::BoardView(QWidget *window)
+    : QWidget(window), m_builtIn(QPixmap::fromImage(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
+      m_source(m_builtIn)
+{
+    Q_ASSERT(m_source.width() == model::PictureWidth && m_source.height() == model::PictureHeight);
+    board::installAccessibility();
+    setObjectName(QStringLiteral("board"));
+    setAttribute(Qt::WA_OpaquePaintEvent);   // the slots cover the whole board
+    setFocusPolicy(Qt::TabFocus);            // a click never shows the mark
+    setGeometry(TwipsToRect(model::layout::Board));
+    setAccessibleName(toQString(model::texts::BoardName));
 }
 
 void BoardView::setSource(const QImage &picture)
 {
-    Q_ASSERT(picture.isNull() || picture.size() == QSize(300, 250));
+    Q_ASSERT(picture.isNull() || picture.size() == QSize(model::PictureWidth, model::PictureHeight));
     m_source = picture.isNull() ? m_builtIn : QPixmap::fromImage(picture);
 }
 
 void BoardView::BuildBoard(const model::Game &game)
 {
     const auto places = model::SlotPlaces(model::Picture1);
-    m_boxes[0]->setGeometry(TwipsToRect(places[0]));
-    for (int i = 1; i < model::PieceCount; ++i) {
-        Q_ASSERT(!m_boxes[std::size_t(i)]);
-        SlotBox *box = makeBox(i);
-        box->setGeometry(TwipsToRect(places[std::size_t(i)]));
-        box->setVisible(true);
-        m_boxes[std::size_t(i)] = box;
-    }
-    m_grid->raise();   // over boxes 1 to 29 too
+    for (int i = 0; i < model::PieceCount; ++i)
+        m_slots[std::size_t(i)].place = TwipsToRect(places[std::size_t(i)]).translated(-pos());
     PaintBoard(game);
 }
 
 void BoardView::RebuildBoard(const model::Game &game)
 {
-    for (int i = 1; i < model::PieceCount; ++i) {
-        delete m_boxes[std::size_t(i)];
-        m_boxes[std::size_t(i)] = nullptr;
-    }
+    // Every slot is cut and painted anew; PaintBoard takes the borders off.
+    for (Slot &slot : m_slots)
+        slot.piece = QRect();
     BuildBoard(game);
 }
 
@@ -71,16 +86,170 @@ void BoardView::PaintBoard(const model::Game &game)
 {
     const forms::TwipRect piece = model::PieceBox(model::Picture1);
     for (int i = 0; i < model::PieceCount; ++i) {
-        SlotBox *box = m_boxes[std::size_t(i)];
+        Slot &slot = m_slots[std::size_t(i)];
         const int tile = game.history().currentTile(i);
         const model::PieceOffset offset = model::LocatePiece(tile, piece.Width, piece.Height);
-        box->setPiece(m_source, TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height}));
-        box->setBorderStyle(game.hasBorder(i) ? 1 : 0);
+        const QRect cut = TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
+        Q_ASSERT(m_source.rect().contains(cut));
+        if (cut != slot.piece || m_source.cacheKey() != slot.source.cacheKey()) {
+            slot.source = m_source;
+            slot.piece = cut;
+            update(slot.place);
+        }
+        const int style = game.hasBorder(i) ? 1 : 0;
+        if (style != slot.BorderStyle) {
+            slot.BorderStyle = style;
+            update(slot.place);
+            // A picked piece is a selected cell of the board's table.
+            tellReaders(this, style == 1 ? QAccessible::SelectionAdd : QAccessible::SelectionRemove, i);
+        }
         const std::string_view text = game.history().currentText(i);
         const QString tip = QString::fromLatin1(text.data(), qsizetype(text.size()));
-        if (box->toolTip() != tip) {
-            box->setToolTip(tip);
-            box->setAccessibleName(QString::fromStdString(model::texts::SlotName(i, text)));
+        if (tip != slot.ToolTipText) {
+            slot.ToolTipText = tip;
+            slot.name = QString::fromStdString(model::texts::SlotName(i, text));
+            tellReaders(this, QAccessible::NameChanged, i);
         }
     }
+}
+
+int BoardView::slotAt(const QPoint &point) const
+{
+    const auto hit = std::find_if(m_slots.begin(), m_slots.end(), [&](const Slot &slot) { return slot.place.contains(point); });
+    return hit == m_slots.end() ? -1 : int(hit - m_slots.begin());
+}
+
+void BoardView::moveCursorTo(int slot)
+{
+    Q_ASSERT(slot >= 0 && slot < model::PieceCount);
+    if (slot == m_cursor)
+        return;
+    const int from = std::exchange(m_cursor, slot);
+    if (hasFocus()) {   // only then is the mark drawn
+        update(slotRect(from));
+        update(slotRect(m_cursor));
+        announceCursor();
+    }
+}
+
+void BoardView::pressSlot(int slot)
+{
+    moveCursorTo(slot);
+    emit Picture2_Click(slot);
+}
+
+bool BoardView::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    // Each slot has its own tooltip, which goes when the pointer leaves the slot.
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int slot = slotAt(help->pos());
+    if (slot >= 0 && !toolTipText(slot).isEmpty()) {
+        QToolTip::showText(help->globalPos(), toolTipText(slot), this, slotRect(slot));
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
+}
+
+void BoardView::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    for (const Slot &slot : m_slots) {
+        if (!event->rect().intersects(slot.place) || slot.piece.isNull())
+            continue;
+        // Unscaled at ratio 1; at higher ratios every source pixel becomes a sharp block.
+        painter.drawPixmap(slot.place, slot.source, slot.piece);
+        if (slot.BorderStyle == 1) {
+            // One line, black with white dashes, so it shows on dark and on lit pieces.
+            const QRectF frame = QRectF(slot.place).adjusted(0.5, 0.5, -0.5, -0.5);
+            painter.setPen(QPen(Qt::black, 1));
+            painter.drawRect(frame);
+            QPen dashes(Qt::white, 1, Qt::CustomDashLine);
+            dashes.setDashPattern({3, 3});
+            painter.setPen(dashes);
+            painter.drawRect(frame);
+        }
+    }
+    if (hasFocus()) {
+        // Black, yellow and black again, inside the one-pixel pick border: clear on dark and
+        // on light pieces, and unlike the dashed border, which shows beside it.
+        const QRect cell = slotRect(m_cursor);
+        ring(painter, cell.adjusted(2, 2, -2, -2), 4, Qt::black);
+        ring(painter, cell.adjusted(3, 3, -3, -3), 2, QColor(255, 214, 0));
+    }
+}
+
+void BoardView::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton ? slotAt(event->position().toPoint()) : -1;
+}
+
+void BoardView::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click is a left press and release inside the same slot.
+    const int slot = event->button() == Qt::LeftButton ? slotAt(event->position().toPoint()) : -1;
+    const bool click = slot >= 0 && slot == std::exchange(m_pressed, -1);
+    if (click)
+        pressSlot(slot);
+}
+
+void BoardView::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    int column = m_cursor / model::GridRows;
+    int row = m_cursor % model::GridRows;
+    switch (event->key()) {
+    case Qt::Key_Left: column = std::max(column - 1, 0); break;
+    case Qt::Key_Right: column = std::min(column + 1, model::GridColumns - 1); break;
+    case Qt::Key_Up: row = std::max(row - 1, 0); break;
+    case Qt::Key_Down: row = std::min(row + 1, model::GridRows - 1); break;
+    case Qt::Key_Home: column = 0; break;
+    case Qt::Key_End: column = model::GridColumns - 1; break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit Picture2_Click(m_cursor);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    moveCursorTo(column * model::GridRows + row);
+}
+
+void BoardView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update(slotRect(m_cursor));
+    // After the focus event Qt sends for the board itself, so that a reader ends on the cell.
+    QMetaObject::invokeMethod(this, &BoardView::announceCursor, Qt::QueuedConnection);
+}
+
+void BoardView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update(slotRect(m_cursor));
+}
+
+void BoardView::contextMenuEvent(QContextMenuEvent *event)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("pictureMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(toQString(model::texts::OpenPicture), this, &BoardView::openPictureAsked);
+    QAction *builtIn = menu->addAction(toQString(model::texts::BuiltInPicture), this, &BoardView::builtInPictureAsked);
+    builtIn->setEnabled(!showsBuiltIn());   // choosing it then would only wipe the game
+    menu->popup(event->globalPos());
+}
+
+void BoardView::announceCursor()
+{
+    if (hasFocus())
+        tellReaders(this, QAccessible::Focus, m_cursor);
 }

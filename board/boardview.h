@@ -1,59 +1,97 @@
-// boardview.h: the 30 slot boxes on the window, painted from the source picture.
+// boardview.h: the board: one widget over the source picture's rectangle that
+// draws the 30 slots as regions of itself.
 #pragma once
 
-#include "model/geometry.h"
+#include "forms/numbers.h"
+#include "model/history.h"
 
-#include <QObject>
 #include <QPixmap>
 #include <QRect>
+#include <QString>
+#include <QWidget>
 
 #include <array>
 
-class BoardGrid;
-class QWidget;
-class SlotBox;
-
-// A control's place in pixels from its place in twips.
-QRect TwipsToRect(const forms::TwipRect &twips);
 namespace model {
 class Game;
 }
 
-// Owns the source picture and the slot boxes Picture2(0) to Picture2(29), which
-// sit directly on the window. Box 0 lives as long as the view; boxes 1 to 29 are
-// made by BuildBoard and destroyed by RebuildBoard. The view only reads the game,
-// and PaintBoard is the one place that changes what a box shows.
-class BoardView : public QObject
+// A control's place in pixels from its place in twips.
+QRect TwipsToRect(const forms::TwipRect &twips);
+
+// Shows the game's arrangement: each slot its tile of the source picture, a
+// one-pixel border while its piece is picked, and its tile's number as a tooltip.
+// PaintBoard is the one place that changes what a slot shows; a slot keeps it
+// until the next PaintBoard. The board only reads the game.
+//
+// It is one stop of the Tab order with a cursor on one slot: the arrow keys move it
+// a column or a row and stop at the edges, Home and End go to the ends of its row,
+// and Space or Enter picks the slot under it as a left click does; a click moves
+// the cursor to the clicked slot. The cursor's mark shows only while the board has
+// keyboard focus, so mouse play shows nothing of it. Screen readers meet the board
+// as a table of 5 rows and 6 columns whose cells are the slots (boardaccessible.h).
+class BoardView : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit BoardView(QWidget *window);
 
-    SlotBox *Picture2(int index) const { return m_boxes[std::size_t(index)]; }
-    BoardGrid *grid() const { return m_grid; }
-    const QPixmap &source() const { return m_source; }
     // The picture the pieces are cut from: 300 x 250, or null for the built-in one.
-    // The boxes show it from the next PaintBoard on.
+    // The slots show it from the next PaintBoard on.
     void setSource(const QImage &picture);
+    const QPixmap &source() const { return m_source; }
     bool showsBuiltIn() const { return m_source.cacheKey() == m_builtIn.cacheKey(); }
 
-    void BuildBoard(const model::Game &game);     // places box 0, makes and places 1 to 29, paints
-    void RebuildBoard(const model::Game &game);   // destroys 1 to 29, then builds again
-    // Every box from the game: its current tile, tooltip and screen-reader name,
-    // and a border while its piece is picked. A box that already shows all that
-    // is left alone, so only what changed is repainted.
+    void BuildBoard(const model::Game &game);     // places the 30 slots over the holder, then paints
+    void RebuildBoard(const model::Game &game);   // forgets what every slot shows, then builds again
+    // Every slot from the game: its current tile, tooltip and screen-reader name,
+    // and a border while its piece is picked. A slot that already shows all that is
+    // left alone, so only what changed is repainted.
     void PaintBoard(const model::Game &game);
 
+    // What a slot shows, as the last PaintBoard left it. 0 <= slot < PieceCount.
+    QRect slotRect(int slot) const { return m_slots[std::size_t(slot)].place; }   // in the board's pixels
+    QRect pieceRect(int slot) const { return m_slots[std::size_t(slot)].piece; }  // in the source's pixels
+    int borderStyle(int slot) const { return m_slots[std::size_t(slot)].BorderStyle; }   // 0 none, 1 a line
+    QString toolTipText(int slot) const { return m_slots[std::size_t(slot)].ToolTipText; }
+    QString slotName(int slot) const { return m_slots[std::size_t(slot)].name; }   // "Поле 7: част 13"
+    int slotAt(const QPoint &point) const;   // -1 outside every slot
+
+    int cursorSlot() const { return m_cursor; }
+    void moveCursorTo(int slot);   // 0 <= slot < PieceCount
+    void pressSlot(int slot);      // a click's effect: the cursor goes there, and the slot is picked
+
 signals:
-    void Picture2_Click(int index);
+    void Picture2_Click(int index);   // a left click, Space or Enter on the cursor, or a reader's press
+    void openPictureAsked();          // the menu's "Отвори картина…"
+    void builtInPictureAsked();       // the menu's "Върни вградената картина"
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    SlotBox *makeBox(int index);
+    struct Slot
+    {
+        QRect place;           // where it sits on the board
+        QPixmap source;        // the picture it was cut from
+        QRect piece;           // the rectangle of that picture it shows; null before the first paint
+        int BorderStyle = 0;
+        QString ToolTipText;
+        QString name;
+    };
+    void announceCursor();
 
-    QWidget *m_window;
     const QPixmap m_builtIn;   // the program's own picture
     QPixmap m_source;          // the picture the pieces are cut from
-    std::array<SlotBox *, 30> m_boxes{};
-    BoardGrid *m_grid = nullptr;   // over the boxes: the keyboard's cursor and the screen readers' table
+    std::array<Slot, model::PieceCount> m_slots;
+    int m_cursor = 0;
+    int m_pressed = -1;        // the slot a left press began on
 };

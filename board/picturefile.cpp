@@ -256,13 +256,4 @@ OpenedPicture OpenPictureFile(const QString &path)
     return DecodePicture(data);
 }
 
-QImage ReadResource(const QString &path, const char *format)
-{
-    QImageReader reader(path, format);
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    Q_ASSERT_X(!image.isNull(), "ReadResource", qPrintable(path));
-    return image;
-}
-
 } // namespace board

@@ -38,8 +38,4 @@ OpenedPicture OpenPictureFile(const QString &path);
 // size straight away. Truncated or corrupt data is refused rather than shown in part.
 OpenedPicture DecodePicture(const QByteArray &data);
 
-// One of the program's own images from the resources, read by its named format only,
-// so that no other image plugin is loaded. A missing or broken one is a build fault.
-QImage ReadResource(const QString &path, const char *format);
-
 } // namespace board

@@ -1,4 +1,4 @@
-// testimages.h: comparing what a box shows with the piece of the source it should show.
+// testimages.h: comparing what a slot shows with the piece of the source it should show.
 #pragma once
 
 #include <QColorSpace>
@@ -18,4 +18,17 @@ inline QImage pixels(const QImage &image)
 inline QImage piece(const QPixmap &source, int tile)
 {
     return pixels(source.copy((tile / 5) * 50, (tile % 5) * 50, 50, 50).toImage());
+}
+
+#include "board/boardview.h"
+
+#include <QTest>
+
+// What the board shows in one slot, as the player sees it.
+inline QImage slotImage(BoardView *board, int slot) { return pixels(board->grab(board->slotRect(slot)).toImage()); }
+
+// A click in the middle of a slot.
+inline void clickSlot(BoardView *board, int slot, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(board, button, {}, board->slotRect(slot).center());
 }

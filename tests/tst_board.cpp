@@ -1,17 +1,17 @@
-// tst_board.cpp: the board's twips geometry, the picture it is cut from, and the slot boxes.
+// tst_board.cpp: the board's twips geometry, the picture it is cut from, and what
+// each slot of the one board widget shows, tells and answers.
 #include "board/boardview.h"
-#include "model/geometry.h"
-#include "board/slotbox.h"
 #include "forms/random.h"
 #include "model/game.h"
+#include "model/geometry.h"
 #include "testimages.h"
 
 #include <QFile>
-#include <QTest>
+#include <QHelpEvent>
+#include <QSignalSpy>
+#include <QToolTip>
 
 namespace {
-
-QImage shown(SlotBox *box) { return pixels(box->grab().toImage()); }
 
 // A game and its board on a plain window, built as at start-up.
 struct Board
@@ -28,7 +28,9 @@ struct Board
     bool show()
     {
         window.show();
-        return QTest::qWaitForWindowExposed(&window);
+        const bool exposed = QTest::qWaitForWindowExposed(&window);
+        view.clearFocus();   // the board would take it as the window's only stop; no cursor's mark here
+        return exposed;
     }
 };
 
@@ -61,7 +63,8 @@ private slots:
     void buildShowsTheAssembledPicture();
     void paintShowsEachSlotsTileAfterAShuffle();
     void borderIsOneLineAroundTheTile();
-    void rebuildReplacesBoxesOneToTwentyNine();
+    void rebuildRepaintsEverySlot();
+    void clicksAndTooltipsFollowTheSlots();
 };
 
 void tst_Board::locatePieceAndSlotPlaces()
@@ -169,16 +172,15 @@ void tst_Board::buildShowsTheAssembledPicture()
 {
     Board board;
     QVERIFY(board.show());
-    const BoardView &view = board.view;
-    QCOMPARE(view.Picture2(0)->devicePixelRatio(), 1.0);
+    BoardView &view = board.view;
+    QCOMPARE(view.devicePixelRatio(), 1.0);
+    QCOMPARE(view.geometry(), QRect(64, 30, 300, 250));   // the holder's rectangle
     for (int slot = 0; slot < 30; ++slot) {
-        SlotBox *box = view.Picture2(slot);
-        QCOMPARE(box->objectName(), QStringLiteral("Picture2_%1").arg(slot));
-        QCOMPARE(box->geometry(), QRect(64 + (slot / 5) * 50, 30 + (slot % 5) * 50, 50, 50));
-        QVERIFY(box->isVisible());
-        QCOMPARE(box->toolTip(), QString::number(slot));
-        QCOMPARE(box->borderStyle(), 0);
-        QVERIFY2(shown(box) == piece(view.source(), slot), qPrintable(QString::number(slot)));
+        QCOMPARE(view.slotRect(slot), QRect((slot / 5) * 50, (slot % 5) * 50, 50, 50));
+        QCOMPARE(view.toolTipText(slot), QString::number(slot));
+        QCOMPARE(view.slotName(slot), QStringLiteral("Поле %1: част %1").arg(slot));
+        QCOMPARE(view.borderStyle(slot), 0);
+        QVERIFY2(slotImage(&view, slot) == piece(view.source(), slot), qPrintable(QString::number(slot)));
     }
 }
 
@@ -193,9 +195,8 @@ void tst_Board::paintShowsEachSlotsTileAfterAShuffle()
     view.PaintBoard(game);
     for (int slot = 0; slot < 30; ++slot) {
         const int tile = game.history().currentTile(slot);
-        SlotBox *box = view.Picture2(slot);
-        QCOMPARE(box->toolTip(), QString::number(tile));
-        QVERIFY2(shown(box) == piece(view.source(), tile),
+        QCOMPARE(view.toolTipText(slot), QString::number(tile));
+        QVERIFY2(slotImage(&view, slot) == piece(view.source(), tile),
                  qPrintable(QStringLiteral("slot %1 should show tile %2").arg(slot).arg(tile)));
     }
 }
@@ -206,9 +207,8 @@ void tst_Board::borderIsOneLineAroundTheTile()
     auto &[window, view, game] = board;
     game.Picture2_Click(12);
     view.PaintBoard(game);
-    SlotBox *box = view.Picture2(12);
-    QCOMPARE(box->borderStyle(), 1);
-    const QImage image = shown(box);
+    QCOMPARE(view.borderStyle(12), 1);
+    const QImage image = slotImage(&view, 12);
     const QImage tile = piece(view.source(), 12);
     for (int i = 0; i < 50; ++i) {
         for (const QPoint edge : {QPoint(i, 0), QPoint(0, i), QPoint(i, 49), QPoint(49, i)}) {
@@ -217,28 +217,76 @@ void tst_Board::borderIsOneLineAroundTheTile()
         }
     }
     QCOMPARE(image.copy(1, 1, 48, 48), tile.copy(1, 1, 48, 48));   // the tile itself is untouched
+    QCOMPARE(slotImage(&view, 7), piece(view.source(), 7));       // and so are its neighbours
+    QCOMPARE(slotImage(&view, 17), piece(view.source(), 17));
     game.Clear();   // drops the pick
     view.PaintBoard(game);
-    QCOMPARE(box->borderStyle(), 0);
-    QCOMPARE(shown(box), tile);
+    QCOMPARE(view.borderStyle(12), 0);
+    QCOMPARE(slotImage(&view, 12), tile);
 }
 
-void tst_Board::rebuildReplacesBoxesOneToTwentyNine()
+void tst_Board::rebuildRepaintsEverySlot()
 {
     Board board;
+    QVERIFY(board.show());
     auto &[window, view, game] = board;
-    SlotBox *first = view.Picture2(0);
-    QPointer<SlotBox> old = view.Picture2(17);
-    int clicked = -1;
-    connect(&view, &BoardView::Picture2_Click, this, [&](int index) { clicked = index; });
+    forms::ClockRandom random(4);
+    game.Shuffle(random);
+    view.PaintBoard(game);
+    game.Picture2_Click(0);
+    game.Picture2_Click(29);
+    view.PaintBoard(game);
+    // A new source shows only once the board is painted, in every slot.
+    QImage plain(300, 250, QImage::Format_RGB32);
+    plain.fill(qRgb(10, 200, 90));
+    view.setSource(plain);
+    QCOMPARE(slotImage(&view, 3), piece(QPixmap(QStringLiteral(":/resources/picture.jpg")), game.history().currentTile(3)));
+    game.Clear();
     view.RebuildBoard(game);
-    QVERIFY(old.isNull());
-    QCOMPARE(view.Picture2(0), first);
-    QCOMPARE(window.findChildren<SlotBox *>().size(), 30);
-    QTest::mouseClick(view.Picture2(17), Qt::LeftButton);
-    QCOMPARE(clicked, 17);
-    QTest::mouseClick(view.Picture2(3), Qt::RightButton);
-    QCOMPARE(clicked, 17);   // only the left button picks
+    for (int slot = 0; slot < 30; ++slot) {
+        QCOMPARE(view.borderStyle(slot), 0);
+        QCOMPARE(view.toolTipText(slot), QString::number(slot));
+        QCOMPARE(slotImage(&view, slot), pixels(plain.copy(view.pieceRect(slot))));
+    }
+}
+
+void tst_Board::clicksAndTooltipsFollowTheSlots()
+{
+    Board board;
+    QVERIFY(board.show());
+    auto &[window, view, game] = board;
+    QSignalSpy clicks(&view, &BoardView::Picture2_Click);
+    clickSlot(&view, 17);
+    clickSlot(&view, 29, Qt::RightButton);   // only the left button picks
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(clicks.at(0).at(0).toInt(), 17);
+    QCOMPARE(view.cursorSlot(), 17);
+    // Pressed on one slot and let go on another, or off the board, it is no click.
+    QTest::mousePress(&view, Qt::LeftButton, {}, view.slotRect(3).center());
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, view.slotRect(4).center());
+    QTest::mousePress(&view, Qt::LeftButton, {}, view.slotRect(4).center());
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(-5, 20));
+    QCOMPARE(clicks.size(), 1);
+    // Each edge pixel belongs to its own slot: 49 is the last of column 0, 50 the first of 1.
+    QCOMPARE(view.slotAt(QPoint(49, 249)), 4);
+    QCOMPARE(view.slotAt(QPoint(50, 0)), 5);
+    QCOMPARE(view.slotAt(QPoint(299, 249)), 29);
+    QCOMPARE(view.slotAt(QPoint(300, 10)), -1);
+
+    // The tooltip names the tile under the pointer and goes when the pointer leaves its slot.
+    game.Picture2_Click(8);
+    game.Picture2_Click(21);
+    game.Swap();
+    view.PaintBoard(game);
+    for (const int slot : {8, 21, 0}) {
+        const QPoint at = view.slotRect(slot).topLeft() + QPoint(slot, 49 - slot);
+        QHelpEvent help(QEvent::ToolTip, at, view.mapToGlobal(at));
+        QCoreApplication::sendEvent(&view, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString::number(game.history().currentTile(slot)));
+        QTest::mouseMove(&view, view.slotRect(slot).topLeft() + QPoint(55, 10));   // the slot to its right
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
 }
 
 QTEST_MAIN(tst_Board)

@@ -1,9 +1,7 @@
 // tst_hidpi.cpp: the window at device pixel ratio 2 keeps its logical geometry and
 // shows every piece as sharp 2 x 2 blocks, with no seam between slots; borders and
 // the keyboard's mark are drawn at device resolution.
-#include "board/boardgrid.h"
 #include "board/boardview.h"
-#include "board/slotbox.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
 
@@ -40,7 +38,7 @@ void tst_HiDpi::boardIsTheSourceScaledByTwo()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.devicePixelRatio(), 2.0);
     QCOMPARE(window.size(), QSize(466, 424));
-    QCOMPARE(window.board()->Picture2(29)->geometry(), QRect(314, 230, 50, 50));
+    QCOMPARE(window.board()->slotRect(29).translated(window.board()->pos()), QRect(314, 230, 50, 50));
 
     const QImage grabbed = pixels(window.grab().toImage());
     QCOMPARE(grabbed.size(), QSize(932, 848));
@@ -54,7 +52,7 @@ void tst_HiDpi::borderStaysOneLogicalPixel()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Picture2_Click(12);
-    const QImage box = pixels(window.board()->Picture2(12)->grab().toImage());
+    const QImage box = slotImage(window.board(), 12);
     QCOMPARE(box.size(), QSize(100, 100));
     for (int i = 0; i < 100; ++i) {
         for (const QPoint edge : {QPoint(i, 0), QPoint(i, 1), QPoint(0, i), QPoint(1, i), QPoint(i, 98), QPoint(99, i)}) {
@@ -72,7 +70,7 @@ void tst_HiDpi::cursorMarkIsSharp()
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.board()->grid()->setFocus(Qt::TabFocusReason);
+    window.board()->setFocus(Qt::TabFocusReason);
     // Slot 0 at (128, 60) device pixels: every device pixel of the mark's band is
     // exactly black or yellow, with nothing blended into the piece around it.
     const QImage cell = pixels(window.grab(QRect(64, 30, 50, 50)).toImage());

@@ -4,9 +4,7 @@
 // box with what the command made of it.
 // KALVERO_MONKEY_SEED=N replays one run; the seed is printed when a run fails.
 // KALVERO_MONKEY_STEPS=N sets the length of each run (2500).
-#include "board/boardgrid.h"
 #include "board/boardview.h"
-#include "board/slotbox.h"
 #include "model/texts.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
@@ -47,21 +45,21 @@ QString disagreement(MainWindow &window)
 {
     const QImage screen = pixels(window.grab().toImage());
     const QImage &source = window.board()->source().toImage();
-    const BoardGrid *grid = window.board()->grid();
+    const BoardView *grid = window.board();
     for (int slot = 0; slot < model::PieceCount; ++slot) {
-        SlotBox *box = window.board()->Picture2(slot);
+        const QPoint corner = grid->pos() + grid->slotRect(slot).topLeft();
         const int tile = window.game().history().currentTile(slot);
         const bool picked = window.game().hasBorder(slot);
         const bool marked = grid->hasFocus() && grid->cursorSlot() == slot;
-        if (marked && screen.pixel(box->pos() + QPoint(3, 25)) != qRgb(255, 214, 0))
+        if (marked && screen.pixel(corner + QPoint(3, 25)) != qRgb(255, 214, 0))
             return QStringLiteral("slot %1 has the keyboard's focus but no mark").arg(slot);
-        if (box->borderStyle() != (picked ? 1 : 0))
-            return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(box->borderStyle()).arg(picked);
-        if (box->toolTip() != QString::number(tile))
-            return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(box->toolTip()).arg(tile);
+        if (grid->borderStyle(slot) != (picked ? 1 : 0))
+            return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(grid->borderStyle(slot)).arg(picked);
+        if (grid->toolTipText(slot) != QString::number(tile))
+            return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(grid->toolTipText(slot)).arg(tile);
         const int inset = marked ? 6 : picked ? 1 : 0;   // a border or the mark covers the edge
         const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
-        const QImage shown = screen.copy(inside.translated(box->pos()));
+        const QImage shown = screen.copy(inside.translated(corner));
         const QImage wanted = pixels(source.copy(inside.translated((tile / 5) * 50, (tile % 5) * 50)));
         if (shown != wanted)
             return QStringLiteral("slot %1 does not show tile %2").arg(slot).arg(tile);
@@ -100,7 +98,7 @@ void tst_Monkey::randomPlay()
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     auto *box = window.findChild<QPlainTextEdit *>(QStringLiteral("Text1_0"));
-    const BoardGrid *grid = window.board()->grid();
+    BoardView *grid = window.board();
     // The same game, played alongside, tells what each command must do to the text.
     model::Game shadow;
     forms::ClockRandom shadowRandom(seed);
@@ -112,7 +110,7 @@ void tst_Monkey::randomPlay()
         const int roll = int(chance.bounded(100));
         if (roll < 50) {
             const int slot = int(chance.bounded(30));
-            QTest::mouseClick(window.board()->Picture2(slot), Qt::LeftButton);
+            clickSlot(grid, slot);
             shadow.Picture2_Click(slot);
         } else if (roll < 75) {
             const int index = int(chance.bounded(4));

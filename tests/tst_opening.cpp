@@ -2,7 +2,6 @@
 // menu and the file dialog, by a drop, back to the built-in one; and a bad file,
 // which changes nothing and is told in a message box.
 #include "board/boardview.h"
-#include "board/slotbox.h"
 #include "model/texts.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
@@ -47,9 +46,10 @@ struct Window
     QString text() const { return window.findChild<QPlainTextEdit *>()->toPlainText(); }
     QMenu *rightClick(int slot)
     {
-        SlotBox *box = window.board()->Picture2(slot);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), box->mapToGlobal(QPoint(20, 20)));
-        QCoreApplication::sendEvent(box, &event);
+        BoardView *board = window.board();
+        const QPoint at = board->slotRect(slot).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, board->mapToGlobal(at));
+        QCoreApplication::sendEvent(board, &event);
         return qobject_cast<QMenu *>(QApplication::activePopupWidget());
     }
     bool waitUntilSettled() { return settled.wait(10000); }
@@ -130,7 +130,7 @@ void tst_Opening::fromTheMenuByDropAndBack()
     QCOMPARE(w.window.game().history().depth(), std::size_t(1));
     QVERIFY(!w.window.game().picks().FirstPicked);
     QCOMPARE(w.text(), QString());
-    QCOMPARE(w.window.board()->Picture2(7)->toolTip(), QStringLiteral("7"));
+    QCOMPARE(w.window.board()->toolTipText(7), QStringLiteral("7"));
 
     // A file dropped on the window, or on the message box, opens the same way: the
     // tall picture loses 375 rows at the top and as many at the bottom.

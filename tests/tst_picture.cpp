@@ -2,6 +2,7 @@
 // small pictures, the EXIF orientation, content over file name, and every kind of
 // bad file refused with its reason.
 #include "board/picturefile.h"
+#include "board/resource.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -318,8 +319,8 @@ void tst_Picture::jpegCutShortWithWarningsOff()
 
 void tst_Picture::ownResourcesReadByNamedFormat()
 {
-    QCOMPARE(board::ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg").size(), QSize(300, 250));
-    QCOMPARE(board::ReadResource(QStringLiteral(":/resources/icon.png"), "png").size(), QSize(32, 32));
+    QCOMPARE(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg").size(), QSize(300, 250));
+    QCOMPARE(ReadResource(QStringLiteral(":/resources/icon.png"), "png").size(), QSize(32, 32));
 }
 
 QTEST_GUILESS_MAIN(tst_Picture)

@@ -1,7 +1,5 @@
 // tst_window.cpp: the real window driven with clicks and keys, end to end.
-#include "board/boardgrid.h"
 #include "board/boardview.h"
-#include "board/slotbox.h"
 #include "model/texts.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
@@ -30,8 +28,8 @@ struct Player
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
-    SlotBox *slot(int index) const { return window.findChild<SlotBox *>(QStringLiteral("Picture2_%1").arg(index)); }
-    BoardGrid *grid() const { return window.board()->grid(); }
+    BoardView *board() const { return window.board(); }
+    QString tip(int index) const { return window.board()->toolTipText(index); }
     // A key pressed where the focus is, as the keyboard delivers it.
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
@@ -39,7 +37,7 @@ struct Player
     }
     QString focused() const { return QApplication::focusWidget()->objectName(); }
     // The window's pixels over slot `index`, as the player sees them.
-    QImage onScreen(int index) { return pixels(window.grab(slot(index)->geometry()).toImage()); }
+    QImage onScreen(int index) { return pixels(window.grab(board()->slotRect(index).translated(board()->pos())).toImage()); }
     QPushButton *button(int index) const
     {
         return window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(index));
@@ -49,10 +47,10 @@ struct Player
     void pick(std::initializer_list<int> slots_)
     {
         for (int index : slots_)
-            QTest::mouseClick(slot(index), Qt::LeftButton);
+            clickSlot(board(), index);
     }
     void press(model::Command command) { QTest::mouseClick(button(int(command)), Qt::LeftButton); }
-    QImage shown(int index) const { return pixels(slot(index)->grab().toImage()); }
+    QImage shown(int index) const { return slotImage(board(), index); }
     QImage piece(int tile) const
     {
         return ::piece(window.board()->source(), tile);
@@ -62,8 +60,8 @@ struct Player
     {
         for (int index = 0; index < 30; ++index) {
             const int tile = window.game().history().currentTile(index);
-            if (slot(index)->toolTip() != QString::number(tile) || slot(index)->pieceRect() != QRect((tile / 5) * 50, (tile % 5) * 50, 50, 50)
-                || slot(index)->borderStyle() != (window.game().hasBorder(index) ? 1 : 0))
+            if (tip(index) != QString::number(tile) || board()->pieceRect(index) != QRect((tile / 5) * 50, (tile % 5) * 50, 50, 50)
+                || board()->borderStyle(index) != (window.game().hasBorder(index) ? 1 : 0))
                 return false;
         }
         return true;
@@ -72,7 +70,7 @@ struct Player
     {
         QList<int> boxes;
         for (int index = 0; index < 30; ++index) {
-            if (slot(index)->borderStyle() == 1)
+            if (board()->borderStyle(index) == 1)
                 boxes << index;
         }
         return boxes;
@@ -167,12 +165,10 @@ void tst_Window::onlyTheDesignedControlsShow()
             shown << child->objectName();
     }
     shown.sort();
-    // "board" lies over the slot boxes and draws only the keyboard's cursor.
+    // "board" draws the 30 slots; no other control shows, and none lies hidden.
     QStringList expected{QStringLiteral("Label1_0"), QStringLiteral("Text1_0"), QStringLiteral("board")};
     for (int i = 0; i < 4; ++i)
         expected << QStringLiteral("Command1_%1").arg(i);
-    for (int i = 0; i < 30; ++i)
-        expected << QStringLiteral("Picture2_%1").arg(i);
     expected.sort();
     QCOMPARE(shown, expected);
 }
@@ -219,14 +215,14 @@ void tst_Window::wholeGameWithTheKeyboard()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
-    BoardGrid *grid = player.grid();
+    BoardView *board = player.board();
     const auto cursorAfter = [&](Qt::Key key) {
         player.key(key);
-        return grid->cursorSlot();
+        return board->cursorSlot();
     };
     player.key(Qt::Key_Tab);
     QCOMPARE(player.focused(), QStringLiteral("board"));
-    QCOMPARE(grid->cursorSlot(), 0);
+    QCOMPARE(board->cursorSlot(), 0);
     // One column or row a key, stopping at the edges; Home and End keep the row.
     QCOMPARE(cursorAfter(Qt::Key_Left), 0);
     QCOMPARE(cursorAfter(Qt::Key_Up), 0);
@@ -237,7 +233,7 @@ void tst_Window::wholeGameWithTheKeyboard()
     QCOMPARE(cursorAfter(Qt::Key_Home), 1);
     for (int i = 0; i < 5; ++i)
         player.key(Qt::Key_Down);
-    QCOMPARE(grid->cursorSlot(), 4);
+    QCOMPARE(board->cursorSlot(), 4);
     QCOMPARE(cursorAfter(Qt::Key_End), 29);
 
     // Space and Enter pick as clicks do; the swap goes through the button, by Space.
@@ -268,15 +264,15 @@ void tst_Window::wholeGameWithTheKeyboard()
 
     // A shuffle, then the picture assembled again with keys alone.
     player.key(Qt::Key_Tab);
-    QCOMPARE(grid->cursorSlot(), 28);   // where it was
+    QCOMPARE(board->cursorSlot(), 28);   // where it was
     player.key(Qt::Key_Tab);
     player.key(Qt::Key_Tab);
     player.key(Qt::Key_Space);   // "Размести"
-    QCOMPARE(grid->cursorSlot(), 28);   // the boxes are new, the cursor's slot is not
+    QCOMPARE(board->cursorSlot(), 28);   // the shuffle leaves the cursor where it was
     player.key(Qt::Key_Tab);     // to "Размени"
     const auto moveTo = [&](int slot) {
-        while (grid->cursorSlot() != slot) {
-            const int column = grid->cursorSlot() / 5, row = grid->cursorSlot() % 5;
+        while (board->cursorSlot() != slot) {
+            const int column = board->cursorSlot() / 5, row = board->cursorSlot() % 5;
             player.key(column < slot / 5 ? Qt::Key_Right : column > slot / 5 ? Qt::Key_Left
                        : row < slot % 5  ? Qt::Key_Down  : Qt::Key_Up);
         }
@@ -308,7 +304,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
     // Mouse play: the cursor follows the clicks, and nothing of it is drawn.
     player.pick({3, 8});
-    QCOMPARE(player.grid()->cursorSlot(), 8);
+    QCOMPARE(player.board()->cursorSlot(), 8);
     const auto tileShows = [&](int index, int inset) {
         const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
         return player.onScreen(index).copy(inside) == player.piece(index).copy(inside);
@@ -333,7 +329,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
     for (const auto extreme : {std::min_element(brightness.begin(), brightness.end()),
                                std::max_element(brightness.begin(), brightness.end())}) {
         const int slot = int(extreme - brightness.begin());   // the board is assembled
-        player.grid()->moveCursorTo(slot);
+        player.board()->moveCursorTo(slot);
         const QImage shown = player.onScreen(slot), piece = player.piece(slot);
         double change = 0;
         for (int x = 2; x < 48; ++x) {
@@ -342,7 +338,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
         }
         QVERIFY2(change / (46 * 4) > 80, qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(change / 184)));
     }
-    player.grid()->moveCursorTo(8);
+    player.board()->moveCursorTo(8);
 
     // Leaving the board takes the mark away; the pick borders stay.
     player.key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -355,7 +351,7 @@ void tst_Window::startsWithTheAssembledPicture()
     Player player;
     for (int index = 0; index < 30; ++index) {
         QVERIFY2(player.shown(index) == player.piece(index), qPrintable(QString::number(index)));
-        QCOMPARE(player.slot(index)->toolTip(), QString::number(index));
+        QCOMPARE(player.tip(index), QString::number(index));
     }
     QVERIFY(player.bordered().isEmpty());
 }
@@ -370,7 +366,7 @@ void tst_Window::pickAndSwap()
     QCOMPARE(player.shown(8), player.piece(15));
     QCOMPARE(player.shown(15), player.piece(8));
     QCOMPARE(player.shown(3), player.piece(3));
-    QCOMPARE(player.slot(8)->toolTip(), QStringLiteral("15"));
+    QCOMPARE(player.tip(8), QStringLiteral("15"));
     QVERIFY(player.bordered().isEmpty());
     QVERIFY(player.text().endsWith(QStringLiteral("\nРазменям: 15 и 8\n")));
     QVERIFY(player.boardMatchesGame());
@@ -424,7 +420,7 @@ void tst_Window::shuffleAndClear()
     QVERIFY(player.bordered().isEmpty());
     QSet<QString> tips;
     for (int index = 0; index < 30; ++index) {
-        tips << player.slot(index)->toolTip();
+        tips << player.tip(index);
         const int tile = player.window.game().history().currentTile(index);
         QVERIFY2(player.shown(index) == player.piece(tile), qPrintable(QString::number(index)));
     }
@@ -436,7 +432,7 @@ void tst_Window::shuffleAndClear()
     QCOMPARE(player.text(), QString());
     QVERIFY(player.bordered().isEmpty());
     for (int index = 0; index < 30; ++index) {
-        QCOMPARE(player.slot(index)->toolTip(), QString::number(index));
+        QCOMPARE(player.tip(index), QString::number(index));
         QCOMPARE(player.shown(index), player.piece(index));
     }
     player.press(model::Command::Undo);
@@ -505,7 +501,7 @@ void tst_Window::screenReadersFollowTheBoard()
 
     // The board is one table of 5 rows and 6 columns among the window's controls; its
     // cells are the slot boxes, row by row.
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(player.grid());
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(player.board());
     QList<QAccessible::Role> roles;
     for (int i = 0; i < window->childCount(); ++i)
         roles << window->child(i)->role();
@@ -546,14 +542,17 @@ void tst_Window::screenReadersFollowTheBoard()
     QCOMPARE(slot5->text(QAccessible::Name), QStringLiteral("Поле 5: част 13"));
     QVERIFY(!slot5->state().selected);
 
-    // Boxes made anew by a shuffle are the table's cells and are named too.
+    // After a shuffle the same cells carry the new names, and a reader's pointer
+    // finds each one where its slot is.
     player.press(model::Command::Shuffle);
     for (int i = 0; i < 30; ++i) {
         const int slot = (i % 6) * 5 + i / 6;
-        QCOMPARE(table->child(i)->object(), player.slot(slot));
-        QCOMPARE(table->child(i)->role(), QAccessible::Cell);
-        QCOMPARE(table->child(i)->text(QAccessible::Name),
-                 QStringLiteral("Поле %1: част %2").arg(slot).arg(player.slot(slot)->toolTip()));
+        QAccessibleInterface *cell = table->child(i);
+        QCOMPARE(cell, table->tableInterface()->cellAt(i / 6, i % 6));
+        QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("Поле %1: част %2").arg(slot).arg(player.tip(slot)));
+        const QPoint centre = player.board()->mapToGlobal(player.board()->slotRect(slot).center());
+        QCOMPARE(table->childAt(centre.x(), centre.y()), cell);
+        QCOMPARE(cell->rect().center(), centre);
     }
 }
 

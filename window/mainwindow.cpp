@@ -1,19 +1,16 @@
 // mainwindow.cpp: the window's controls, their places, colours and texts, and its handlers.
 #include "window/mainwindow.h"
 
-#include "board/boardgrid.h"
 #include "board/boardview.h"
 #include "model/geometry.h"
-#include "board/picturefile.h"
+#include "board/resource.h"
 #include "board/qtext.h"
-#include "board/slotbox.h"
 #include "model/layout.h"
 #include "model/texts.h"
 #include "window/colourbutton.h"
 #include "window/pictureopener.h"
 
 #include <QAccessibleWidget>
-#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,8 +26,8 @@ namespace {
 
 QColor colour(model::layout::Rgb rgb) { return QColor(QRgb(0xFF000000 | rgb)); }
 
-// Screen readers meet the game as a window named by its title. Its children are
-// the shown controls but the slot boxes, which are the cells of the board's table.
+// Screen readers meet the game as a window named by its title, whose children are
+// the shown controls in reading order.
 class WindowAccessible : public QAccessibleWidget
 {
 public:
@@ -54,7 +51,7 @@ private:
         QList<QWidget *> shown;
         for (QObject *object : widget()->children()) {
             auto *control = qobject_cast<QWidget *>(object);
-            if (control && !control->isWindow() && !control->isHidden() && !qobject_cast<SlotBox *>(control))
+            if (control && !control->isWindow() && !control->isHidden())
                 shown << control;
         }
         std::stable_sort(shown.begin(), shown.end(), [](const QWidget *a, const QWidget *b) {
@@ -83,7 +80,7 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     Q_UNUSED(accessible);
     setObjectName(QStringLiteral("Kalvero"));
     setWindowTitle(toQString(model::texts::WindowTitle));
-    setWindowIcon(QPixmap::fromImage(board::ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
+    setWindowIcon(QPixmap::fromImage(ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
     setFixedSize(TwipsToRect(layout::ClientArea).size());
     QPalette lavender = palette();
     lavender.setColor(QPalette::Window, colour(layout::WindowColour));
@@ -124,9 +121,9 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     }
 
     // Tab order: the message box, the board as one stop, then the buttons; the label
-    // and the slot boxes take no focus.
-    setTabOrder(m_text1, m_board->grid());
-    setTabOrder(m_board->grid(), m_command1[0]);
+    // takes no focus.
+    setTabOrder(m_text1, m_board);
+    setTabOrder(m_board, m_command1[0]);
     for (int i = 0; i < 3; ++i)
         setTabOrder(m_command1[std::size_t(i)], m_command1[std::size_t(i) + 1]);
     m_text1->setFocus();
@@ -139,6 +136,8 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
 
     m_opener = new PictureOpener(this);
     connect(m_opener, &PictureOpener::pictureChosen, this, &MainWindow::usePicture);
+    connect(m_board, &BoardView::openPictureAsked, m_opener, &PictureOpener::askForFile);
+    connect(m_board, &BoardView::builtInPictureAsked, m_opener, &PictureOpener::useBuiltIn);
     setAcceptDrops(true);
     m_text1->viewport()->installEventFilter(this);   // a file dropped on the message box opens too
 
@@ -200,15 +199,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void MainWindow::contextMenuEvent(QContextMenuEvent *event)
-{
-    // Only the board has a menu: a right click anywhere else does nothing.
-    if (m_board->grid()->geometry().contains(event->pos()))
-        m_opener->showMenu(event->globalPos(), m_board->showsBuiltIn());
-    else
-        event->ignore();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

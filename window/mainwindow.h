@@ -16,7 +16,7 @@ class QPlainTextEdit;
 class QPushButton;
 
 // A fixed 466 x 424 window. It holds the game and the generator by value; every
-// click goes to the game first, and the screen is brought up to date from it. A
+// click goes to the game first, and the board is brought up to date from it. A
 // picture of the player's own comes by the board's right-click menu, by a file
 // dropped on the window, or from the command line (PictureOpener).
 class MainWindow : public QWidget
@@ -38,7 +38,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 

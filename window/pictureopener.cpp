@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QImageReader>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QMimeData>
@@ -76,18 +75,10 @@ void PictureOpener::take(const board::OpenedPicture &opened, const QString &path
     emit settled();
 }
 
-void PictureOpener::showMenu(const QPoint &globalPos, bool builtInShown)
+void PictureOpener::useBuiltIn()
 {
-    auto *menu = new QMenu(m_window);
-    menu->setObjectName(QStringLiteral("pictureMenu"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(toQString(model::texts::OpenPicture), this, &PictureOpener::askForFile);
-    QAction *builtIn = menu->addAction(toQString(model::texts::BuiltInPicture), this, [this] {
-        ++m_newest;   // a file still under way no longer counts
-        emit pictureChosen(QImage());
-    });
-    builtIn->setEnabled(!builtInShown);   // choosing it then would only wipe the game
-    menu->popup(globalPos);
+    ++m_newest;
+    emit pictureChosen(QImage());
 }
 
 void PictureOpener::askForFile()

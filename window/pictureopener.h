@@ -23,9 +23,8 @@ public:
 
     void open(const QString &path);
     void take(const board::OpenedPicture &opened, const QString &path);   // a picture read elsewhere
-    // "Отвори картина…", and "Върни вградената картина" unless the built-in one shows.
-    void showMenu(const QPoint &globalPos, bool builtInShown);
     void askForFile();   // the desktop's file dialog, from the Pictures folder
+    void useBuiltIn();   // the built-in picture again; a file still under way no longer counts
 
     static QString droppedFile(const QMimeData *mime);   // the one local file dropped, or empty
     static QString refusal(board::PictureError error, const QString &path);   // why, in one line
