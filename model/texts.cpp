@@ -84,4 +84,52 @@ std::string_view Reason(PictureError error)
     return {};
 }
 
+const std::string_view CommandLineHelp =
+    " [опции] [ФАЙЛ]\n"
+    "Пъзел с картина: разместете частите ѝ и я подредете отново.\n"
+    "\n"
+    "Опции:\n"
+    "  -h, --help       Показва тази помощ.\n"
+    "  --help-all       Показва помощта заедно с общите опции на Qt.\n"
+    "  -v, --version    Показва версията на програмата.\n"
+    "\n"
+    "Аргументи:\n"
+    "  ФАЙЛ             Картина вместо вградената: JPEG, PNG, WebP, TIFF, GIF или BMP.\n"
+    "                   Име, което започва с „-“, се пише след „--“.\n";
+
+const std::string_view QtOptionsHelp =
+    "\n"
+    "Общи опции на Qt (преди „--“):\n"
+    "  -platform ИМЕ    Отваря прозореца чрез посочения модул: xcb, wayland, offscreen, ...\n"
+    "  -style СТИЛ      Рисува бутоните и менютата в посочения стил.\n"
+    "  -reverse         Подрежда прозореца отдясно наляво.\n"
+    "  -qwindowgeometry ГЕОМЕТРИЯ  Мястото на прозореца на екрана, например +100+50.\n"
+    "  -qwindowtitle ЗАГЛАВИЕ      Заглавие на прозореца вместо обичайното.\n"
+    "  -display ДИСПЛЕЙ Екранът на X11, на който да се отвори прозорецът.\n";
+
+std::string UnknownOption(std::string_view option)
+{
+    std::string line("непозната опция „");
+    line.append(option).append("“");
+    return line;
+}
+
+std::string MissingValue(std::string_view option)
+{
+    std::string line("опцията „");
+    line.append(option).append("“ иска стойност");
+    return line;
+}
+
+std::string OnePictureAtATime(std::string_view extra)
+{
+    std::string line("една картина наведнъж: „");
+    line.append(extra).append("“ е в повече");
+    return line;
+}
+
+const std::string_view TryHelp = "Опциите: kalvero --help";
+const std::string_view NoDisplay =
+    "няма екран, на който да се отвори прозорецът; на машина без екран пуснете: xvfb-run -a kalvero";
+
 } // namespace model::texts

@@ -26,24 +26,27 @@ no_core() { ! ls "$scratch" | grep -q core || fail "$1 left a core file"; }
 echo "== --help and --version, with no display"
 run timeout 10 "$kalvero" --help
 [ "$status" -eq 0 ] || fail "--help ended with $status"
-grep -q -- "--version" <<<"$out" && grep -q "Usage: $kalvero" <<<"$out" || fail "--help printed: $out"
+grep -q -- "--version" <<<"$out" && grep -q "^Употреба: kalvero \[опции\] \[ФАЙЛ\]" <<<"$out" \
+    && ! grep -q -- "--decode" <<<"$out" || fail "--help printed: $out"
 run timeout 10 "$kalvero" --version
 [ "$status" -eq 0 ] && [ "$out" = "Kalvero $version" ] || fail "--version ended with $status and printed '$out'"
 run timeout 10 "$kalvero" -platform offscreen --help-all
 [ "$status" -eq 0 ] && grep -q -- "-platform" <<<"$out" || fail "--help-all ended with $status"
 
-echo "== unknown options, and more than one picture"
-for bad in --no-such-option -x "one.png two.png"; do
-    run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" $bad
-    [ "$status" -eq 2 ] || fail "'$bad' ended with $status"
-    [ -z "$out" ] && grep -q "^kalvero: .*$(sed 's/^-*//; s/.* //' <<<"$bad")" <<<"$err" || fail "'$bad' printed '$out'"
+echo "== unknown options, and more than one picture, told in Bulgarian"
+for bad in "--no-such-option:непозната опция „no-such-option“" "-x:непозната опция „x“" \
+           "one.png two.png:една картина наведнъж: „two.png“ е в повече"; do
+    run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" ${bad%%:*}
+    [ "$status" -eq 2 ] || fail "'${bad%%:*}' ended with $status"
+    [ -z "$out" ] && [ "$(head -1 <<<"$err")" = "kalvero: ${bad#*:}" ] && grep -q "^Опциите: kalvero --help$" <<<"$err" \
+        || fail "'${bad%%:*}' printed '$out'"
 done
 
 echo "== no display"
 for display in "" :97; do
     run env ${display:+DISPLAY=$display} timeout 10 "$kalvero"
     [ "$status" -eq 1 ] || fail "DISPLAY='$display' ended with $status"
-    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -q "no display.*xvfb-run" <<<"$err" || fail "DISPLAY='$display' said: $err"
+    [ "$(wc -l <<<"$err")" -eq 1 ] && grep -q "^kalvero: няма екран.*xvfb-run -a kalvero$" <<<"$err" || fail "DISPLAY='$display' said: $err"
     no_core "DISPLAY='$display'"
 done
 
@@ -58,11 +61,19 @@ loaded=$(grep -o 'imageformats/[a-z]*\.so" loaded library' <<<"$err" | sort -u |
 
 echo "== a bad picture on the command line: told, and the game runs"
 mkfifo "$scratch/pipe.png"
+printf 'Нощна стража\n' >"$scratch/-reverse"
 for file in "missing.png:няма такъв файл" "pipe.png:това не е обикновен файл"; do
     run timeout 3 "$kalvero" -platform offscreen "$scratch/${file%%:*}"
     [ "$status" -eq 124 ] || fail "with ${file%%:*} it ended with $status"
     grep -q "^kalvero: „${file%%:*}“ не може да се отвори: ${file#*:}.$" <<<"$err" || fail "${file%%:*} was not told"
 done
+# After "--" a name is the player's, though Qt would take it for its own option.
+run timeout 3 "$kalvero" -platform offscreen -- -reverse   # in $scratch
+grep -q "^kalvero: „-reverse“ не може да се отвори: това не е изображение" <<<"$err" || fail "'-- -reverse' was not read: $err"
+# Control characters in a name reach the terminal escaped, not as commands to it.
+run timeout 3 "$kalvero" -platform offscreen "$scratch/"$'\e]0;pwned\a\e[2J'".png"
+grep -qF 'kalvero: „\x1B]0;pwned\x07\x1B[2J.png“ не може да се отвори: няма такъв файл.' <<<"$err" \
+    && ! grep -q $'\e' <<<"$err" || fail "a name's control characters reached the terminal: $(cat -v <<<"$err")"
 
 echo "== an X server on its abstract socket only"
 Xvfb -displayfd 3 -nolisten unix -nolisten tcp -noreset -screen 0 640x480x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
@@ -86,8 +97,10 @@ shows() {
 }
 shows "$picture" || fail "the window did not show the picture on $display"
 
-echo "== a picture of one's own from the command line"
+echo "== a picture of one's own from the command line, its name not valid text"
 convert -size 300x250 gradient:'#1030a0-#f0d040' -fill '#c02020' -draw 'circle 150,125 150,60' \
         -fill '#20a040' -draw 'rectangle 20,20 90,230' "$scratch/own.png"
-shows "$scratch/own.png" "$scratch/own.png" || fail "the window did not show the picture named on the command line"
+own=$scratch/$'\xff'own.png
+cp "$scratch/own.png" "$own"
+shows "$scratch/own.png" "$own" || fail "the window did not show the picture named on the command line"
 echo "all start-up cases passed"

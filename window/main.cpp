@@ -1,146 +1,176 @@
-// main.cpp: starts Kalvero: reads the command line and a picture named on it, opens the
-// window on whatever display the toolkit reaches, and seeds the generator from the clock.
-#include "board/picturefile.h"
+// main.cpp: starts Kalvero: reads the command line, opens the application on whatever
+// display the toolkit reaches, and shows the window, seeding the generator from the
+// clock. Started as `kalvero --decode`, it is the decoder child instead (picture/child.h).
+#include "board/qtext.h"
 #include "forms/random.h"
+#include "model/texts.h"
+#include "picture/child.h"
+#include "picture/file.h"
 #include "window/mainwindow.h"
 #include "window/pictureopener.h"
+#include "window/terminal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFuture>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QElapsedTimer>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
 
-// The options a Linux user expects: --help and --version, and a picture file to
-// play with. Qt's own (-platform, -style, ...) are taken out by QApplication before
-// these are read. Single-dash words are long options, as Qt's are, so "-style"
-// never reads as "-s -t -y ...".
-struct CommandLine
-{
-    QCommandLineParser parser;
-    QCommandLineOption help = parser.addHelpOption();
-    QCommandLineOption version = parser.addVersionOption();
+// How long the window waits for a picture named on the command line before it shows.
+constexpr int StartWaitMilliseconds = 150;
 
-    CommandLine()
+void say(const QString &line) { std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(line).toLocal8Bit().constData()); }
+
+// The arguments. Qt's own options (-platform, -style, ...) stand before "--" and are
+// the toolkit's; what follows "--" is the player's alone. Single-dash words are long
+// options, as Qt's are, so "-style" never reads as "-s -t -y ...".
+class CommandLine
+{
+public:
+    CommandLine(int argc, char **argv) : m_program(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName())
     {
-        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(QStringLiteral("Picture puzzle: put a painting back together."));
-        parser.addPositionalArgument(QStringLiteral("FILE"),
-                                     QStringLiteral("A picture to play with instead of the built-in one, in any "
-                                                    "format the program reads (JPEG, PNG, WebP, TIFF, GIF, BMP, ...)."),
-                                     QStringLiteral("[FILE]"));
+        m_toolkit.assign(argv, argv + argc);
+        for (int i = 1; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--") == 0) {
+                m_toolkit.resize(std::size_t(i));
+                m_player.assign(argv + i, argv + argc);
+                break;
+            }
+        }
+        m_toolkitCount = int(m_toolkit.size());
+        m_toolkit.push_back(nullptr);
+        m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        m_parser.addOptions({m_help, m_helpAll, m_version});
+        m_parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     }
-    bool asksForHelpOrVersion(const QStringList &arguments)
+
+    // What QApplication takes its options from, and leaves the rest in.
+    int &toolkitCount() { return m_toolkitCount; }
+    char **toolkitArguments() { return m_toolkit.data(); }
+
+    // --help and --version answer before any display is opened: true when one did.
+    bool answered()
     {
-        parser.parse(arguments);   // Qt's options still stand among them: no verdict on the rest
-        return parser.isSet(help) || parser.isSet(version) || parser.isSet(QStringLiteral("help-all"));
+        m_parser.parse(arguments(m_toolkitCount));   // Qt's options still stand among them: no verdict on the rest
+        if (m_parser.isSet(m_version)) {
+            std::printf("Kalvero %s\n", KALVERO_VERSION);
+            return true;
+        }
+        if (!m_parser.isSet(m_help) && !m_parser.isSet(m_helpAll))
+            return false;
+        std::printf("Употреба: %s%s", qPrintable(m_program), model::texts::CommandLineHelp.data());
+        if (m_parser.isSet(m_helpAll))
+            std::fputs(model::texts::QtOptionsHelp.data(), stdout);
+        return true;
     }
+
+    // Once the toolkit has taken its options: false, with the reason told, for bad ones.
+    bool parse()
+    {
+        if (!m_parser.parse(arguments(m_toolkitCount))) {
+            // Unknown, or an option that takes a value standing last without one.
+            const QStringList unknown = m_parser.unknownOptionNames();
+            say(toQString(unknown.isEmpty() ? model::texts::MissingValue(arguments(m_toolkitCount).constLast().toStdString())
+                                            : model::texts::UnknownOption(unknown.front().toStdString())));
+            std::fprintf(stderr, "%s\n", model::texts::TryHelp.data());
+            return false;
+        }
+        const QStringList files = m_parser.positionalArguments();
+        if (files.size() > 1) {
+            say(toQString(model::texts::OnePictureAtATime(files.at(1).toStdString())));
+            std::fprintf(stderr, "%s\n", model::texts::TryHelp.data());
+            return false;
+        }
+        if (!files.isEmpty()) {
+            // The file by its bytes, as the system holds its name.
+            const std::vector<char *> raw = rawArguments(m_toolkitCount);
+            for (auto at = raw.rbegin(); at != raw.rend() && !m_picture; ++at) {
+                if (QString::fromLocal8Bit(*at) == files.front())
+                    m_picture = picture::FileName::fromArgument(QByteArray(*at));
+            }
+        }
+        return true;
+    }
+    const std::optional<picture::FileName> &picture() const { return m_picture; }
+
+private:
+    std::vector<char *> rawArguments(int toolkitCount) const
+    {
+        std::vector<char *> raw(m_toolkit.begin(), m_toolkit.begin() + toolkitCount);
+        raw.insert(raw.end(), m_player.begin(), m_player.end());
+        return raw;
+    }
+    QStringList arguments(int toolkitCount) const
+    {
+        QStringList list;
+        for (const char *argument : rawArguments(toolkitCount))
+            list << QString::fromLocal8Bit(argument);
+        return list;
+    }
+
+    QString m_program;
+    std::vector<char *> m_toolkit;   // the program and what stands before "--"
+    std::vector<char *> m_player;    // "--" and what follows it
+    int m_toolkitCount = 0;
+    QCommandLineParser m_parser;
+    QCommandLineOption m_help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption m_helpAll{QStringLiteral("help-all")};
+    QCommandLineOption m_version{{QStringLiteral("v"), QStringLiteral("version")}};
+    std::optional<picture::FileName> m_picture;
 };
 
-// While the toolkit connects to the display its messages are held back. When no
-// display can be reached, Qt ends the program through a fatal message; that
-// becomes one line of ours and exit status 1, without an abort or a core dump.
-struct HeldMessage
-{
-    QtMsgType type;
-    QByteArray category;
-    QString text;
-};
-std::mutex heldLock;
-std::vector<HeldMessage> held;
 QtMessageHandler toolkitHandler = nullptr;
 
-void replay(const HeldMessage &message)
+// Qt ends a program that reaches no display through a fatal message: that becomes
+// one line of ours and exit status 1, without an abort or a core dump. What Qt says
+// before it, about the display it could not reach, says the same and goes unsaid.
+void noDisplay(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
-    toolkitHandler(message.type, context, message.text);
-}
-
-void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    const std::lock_guard lock(heldLock);
-    if (type != QtFatalMsg) {
-        held.push_back({type, QByteArray(context.category), text});
-        return;
+    static bool lost = false;
+    lost = lost || text.contains(QLatin1String("could not connect to display"));
+    if (!lost)
+        return toolkitHandler(type, context, text);
+    if (type == QtFatalMsg) {
+        say(toQString(model::texts::NoDisplay));
+        std::fflush(stderr);
+        std::_Exit(1);
     }
-    bool noDisplay = false;
-    for (const HeldMessage &message : held)
-        noDisplay = noDisplay || message.text.contains(QLatin1String("connect to display"));
-    if (noDisplay) {
-        std::fprintf(stderr, "kalvero: no display to open the window on; on a machine without one run: "
-                             "xvfb-run -a kalvero\n");
-    } else {
-        for (const HeldMessage &message : held)
-            replay(message);
-        replay({type, QByteArray(context.category), text});
-        std::fprintf(stderr, "kalvero: the window system could not be started (Qt's messages above tell why)\n");
-    }
-    std::fflush(stderr);
-    std::_Exit(1);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (picture::IsDecoderCall(argc, argv))
+        return picture::RunDecoder(argc, argv);
+
+    CommandLine line(argc, argv);
+    if (line.answered())
+        return 0;
+
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
     QApplication::setApplicationVersion(QStringLiteral(KALVERO_VERSION));
-
-    QStringList raw;
-    for (int i = 0; i < argc; ++i)
-        raw << QString::fromLocal8Bit(argv[i]);
-    // Help and version need no display and open no window.
-    if (CommandLine().asksForHelpOrVersion(raw))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    toolkitHandler = qInstallMessageHandler(holdWhileConnecting);
-    QApplication app(argc, argv);
-    qInstallMessageHandler(toolkitHandler);
-    std::vector<HeldMessage> connecting;
-    {
-        const std::lock_guard lock(heldLock);
-        connecting.swap(held);
-    }
-    for (const HeldMessage &message : connecting)
-        replay(message);
-    board::PrepareReaders();   // here, before a picture is read on another thread
-
-    CommandLine commandLine;
-    if (!commandLine.parser.parse(QApplication::arguments())) {
-        std::fprintf(stderr, "kalvero: %s\nTry 'kalvero --help' for the options.\n",
-                     qPrintable(commandLine.parser.errorText()));
-        return 2;
-    }
-    commandLine.parser.process(app);   // --help and --version print and exit here
-    const QStringList files = commandLine.parser.positionalArguments();
-    if (files.size() > 1) {
-        std::fprintf(stderr, "kalvero: one picture at a time: '%s' is one too many\nTry 'kalvero --help' for the options.\n",
-                     qPrintable(files.at(1)));
-        return 2;
-    }
-    // The picture is read while the window is made, and is on the board at its first paint.
-    QFuture<board::OpenedPicture> opening;
-    if (!files.isEmpty())
-        opening = QtConcurrent::run(board::OpenPictureFile, files.front());
-
     QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
-    MainWindow window(forms::ClockRandom::rtcRandomize());
+    toolkitHandler = qInstallMessageHandler(noDisplay);
+    QApplication app(line.toolkitCount(), line.toolkitArguments());
+    qInstallMessageHandler(nullptr);
+    if (!line.parse())
+        return 2;
+
+    QElapsedTimer started;
+    started.start();
+    MainWindow window(forms::ClockRandom::rtcRandomize(), line.picture());
     QApplication::setWindowIcon(window.windowIcon());
-    if (opening.isValid()) {
-        const board::OpenedPicture opened = opening.result();
-        if (opened.error == board::PictureError::None) {
-            window.startWithPicture(opened.picture);
-        } else {
-            std::fprintf(stderr, "kalvero: %s\n", qPrintable(PictureOpener::refusal(opened.error, files.front())));
-            window.opener()->take(opened, files.front());   // the built-in picture, and the same message
-        }
-    }
+    if (line.picture())
+        window.opener()->waitBriefly(int(std::max<qint64>(0, StartWaitMilliseconds - started.elapsed())));
     window.show();
     return QApplication::exec();
 }

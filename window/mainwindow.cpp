@@ -70,9 +70,14 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
 
 } // namespace
 
-MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(parent), m_random(random)
+MainWindow::MainWindow(forms::ClockRandom random, const std::optional<picture::FileName> &startPicture, QWidget *parent)
+    : QWidget(parent), m_random(random)
 {
     namespace layout = model::layout;
+    m_opener = new PictureOpener(this);
+    connect(m_opener, &PictureOpener::pictureChosen, this, &MainWindow::usePicture);
+    if (startPicture)
+        m_opener->open(*startPicture, PictureOpener::Arrival::AtStart);   // decodes while the window is made
     static const bool accessible = [] {
         QAccessible::installFactory(windowAccessible);
         return true;
@@ -134,8 +139,6 @@ MainWindow::MainWindow(forms::ClockRandom random, QWidget *parent) : QWidget(par
     connect(undo, &QShortcut::activated, m_command1[3], &QPushButton::click);
     m_text1->installEventFilter(this);
 
-    m_opener = new PictureOpener(this);
-    connect(m_opener, &PictureOpener::pictureChosen, this, &MainWindow::usePicture);
     connect(m_board, &BoardView::openPictureAsked, m_opener, &PictureOpener::askForFile);
     connect(m_board, &BoardView::builtInPictureAsked, m_opener, &PictureOpener::useBuiltIn);
     setAcceptDrops(true);
@@ -156,6 +159,7 @@ void MainWindow::Command1_Click(int index)
     const model::CommandResult result = m_game.Command1_Click(index, m_random);
     if (!result.wentThrough)
         return;
+    m_played = true;
     // Clear and Shuffle build the board anew.
     if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
         m_board->RebuildBoard(m_game);
@@ -165,20 +169,21 @@ void MainWindow::Command1_Click(int index)
 
 void MainWindow::Picture2_Click(int index)
 {
+    m_played = true;
     m_game.Picture2_Click(index);
     m_board->PaintBoard(m_game);
 }
 
-void MainWindow::startWithPicture(const QImage &picture)
+void MainWindow::usePicture(const QImage &picture, PictureOpener::Arrival arrival)
 {
     m_board->setSource(picture);
-    m_board->PaintBoard(m_game);
-}
-
-void MainWindow::usePicture(const QImage &picture)
-{
-    m_board->setSource(picture);
-    Command1_Click(int(model::Command::Clear));
+    // A picture named on the command line meets a game not yet begun, assembled, with
+    // the help text in the message box: it keeps that text. Any other comes as
+    // "Изчисти" leaves the board.
+    if (arrival == PictureOpener::Arrival::AtStart && !m_played)
+        m_board->PaintBoard(m_game);
+    else
+        Command1_Click(int(model::Command::Clear));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -219,7 +224,7 @@ bool MainWindow::takeDrop(QDropEvent *event)
     event->setDropAction(Qt::CopyAction);   // the file stays where it is
     event->accept();
     if (event->type() == QEvent::Drop)
-        m_opener->open(path);
+        m_opener->open(picture::FileName::fromPath(path));
     return true;
 }
 

@@ -4,13 +4,14 @@
 
 #include "forms/random.h"
 #include "model/game.h"
+#include "window/pictureopener.h"
 
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class BoardView;
-class PictureOpener;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -24,7 +25,9 @@ class MainWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit MainWindow(forms::ClockRandom random, QWidget *parent = nullptr);
+    // With a picture named on the command line, its reading starts before anything else.
+    explicit MainWindow(forms::ClockRandom random, const std::optional<picture::FileName> &startPicture = {},
+                        QWidget *parent = nullptr);
     ~MainWindow() override;
 
     const model::Game &game() const { return m_game; }
@@ -33,8 +36,6 @@ public:
 
     void Command1_Click(int index);
     void Picture2_Click(int index);
-    // Before the first paint: the game starts as always, on this 300 x 250 picture.
-    void startWithPicture(const QImage &picture);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -44,13 +45,14 @@ protected:
 private:
     void Form_Load();
     void applyText(const model::TextChange &change);
-    void usePicture(const QImage &picture);   // then the board as "Изчисти" leaves it
+    void usePicture(const QImage &picture, PictureOpener::Arrival arrival);   // null: the built-in one
     bool takeDrop(QDropEvent *event);
 
     model::Game m_game;
     forms::ClockRandom m_random;
     BoardView *m_board = nullptr;
     PictureOpener *m_opener = nullptr;
+    bool m_played = false;   // a click or a command since the start
     QLabel *m_label1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;
     std::array<QPushButton *, 4> m_command1{};

@@ -3,82 +3,102 @@
 
 #include "board/qtext.h"
 #include "model/texts.h"
+#include "picture/reader.h"
+#include "window/terminal.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QImageReader>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
+
+#include <cstdio>
+#include <utility>
 
 namespace {
 
-// "Изображения (*.bmp *.BMP *.gif ...)": every format the readers know, in both cases.
+// "Изображения (*.jpg *.JPG ...)": the formats the game reads, in both cases.
 QString pictureFilter()
 {
     QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats()) {
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
-        patterns << QStringLiteral("*.") + QString::fromLatin1(format).toUpper();
+    for (const char *suffix : {"jpg", "jpeg", "jpe", "jfif", "png", "webp", "tif", "tiff", "gif", "bmp"}) {
+        patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
+        patterns << QStringLiteral("*.") + QString::fromLatin1(suffix).toUpper();
     }
     return toQString(model::texts::PictureFilter) + QStringLiteral(" (") + patterns.join(u' ') + u')';
 }
 
 } // namespace
 
-PictureOpener::PictureOpener(QWidget *window) : QObject(window), m_window(window)
-{
-    board::PrepareReaders();
-}
+PictureOpener::PictureOpener(QWidget *window) : QObject(window), m_window(window) {}
 
-PictureOpener::~PictureOpener()
-{
-    if (m_pending > 0)
-        QApplication::restoreOverrideCursor();   // the files still read are nobody's now
-}
+PictureOpener::~PictureOpener() { stop(); }
 
-void PictureOpener::open(const QString &path)
+void PictureOpener::open(const picture::FileName &name, Arrival arrival)
 {
-    const quint64 request = ++m_newest;
-    if (m_pending++ == 0)
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-    auto *watcher = new QFutureWatcher<board::OpenedPicture>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, path, request] {
-        watcher->deleteLater();
-        if (--m_pending == 0)
-            QApplication::restoreOverrideCursor();
-        if (request == m_newest)
-            take(watcher->result(), path);
+    stop();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_reader = new picture::PictureReader(this);
+    connect(m_reader, &picture::PictureReader::finished, this, [this, name, arrival](const picture::Decoded &decoded) {
+        stop();
+        take(decoded, name, arrival);
     });
-    watcher->setFuture(QtConcurrent::run(board::OpenPictureFile, path));
+    m_reader->start(name, m_target);
 }
 
-void PictureOpener::take(const board::OpenedPicture &opened, const QString &path)
+bool PictureOpener::waitBriefly(int milliseconds)
 {
-    if (opened.error == board::PictureError::None) {
-        emit pictureChosen(opened.picture);
+    return !m_reader || m_reader->waitForFinished(milliseconds);
+}
+
+void PictureOpener::stop()
+{
+    if (!m_reader)
+        return;
+    m_reader->disconnect(this);
+    m_reader->deleteLater();   // which stops a child still at work
+    m_reader = nullptr;
+    QApplication::restoreOverrideCursor();
+}
+
+void PictureOpener::take(const picture::Decoded &decoded, const picture::FileName &name, Arrival arrival)
+{
+    if (decoded.error == model::PictureError::None) {
+        emit pictureChosen(decoded.picture, arrival);
     } else {
-        // Told once the window can show it, however early the file came.
-        auto *box = new QMessageBox(QMessageBox::Warning, toQString(model::texts::CannotOpenTitle),
-                                    refusal(opened.error, path), QMessageBox::Ok, m_window);
-        box->setObjectName(QStringLiteral("pictureRefused"));
-        box->button(QMessageBox::Ok)->setText(toQString(model::texts::Understood));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        QMetaObject::invokeMethod(box, &QDialog::open, Qt::QueuedConnection);
+        const QString why = refusal(decoded.error, name.fileName());
+        if (arrival == Arrival::AtStart)
+            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(why).toLocal8Bit().constData());
+        tell(why);
     }
     emit settled();
 }
 
+void PictureOpener::tell(const QString &why)
+{
+    if (!m_window->isVisible()) {
+        // Over the window, not in a corner of the screen: told once it shows.
+        m_untold << why;
+        m_window->installEventFilter(this);
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Warning, toQString(model::texts::CannotOpenTitle), why, QMessageBox::Ok,
+                                m_window);
+    box->setObjectName(QStringLiteral("pictureRefused"));
+    box->setTextFormat(Qt::PlainText);   // a file's name is never markup
+    box->button(QMessageBox::Ok)->setText(toQString(model::texts::Understood));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 void PictureOpener::useBuiltIn()
 {
-    ++m_newest;
-    emit pictureChosen(QImage());
+    stop();
+    emit pictureChosen(QImage(), Arrival::Cleared);
 }
 
 void PictureOpener::askForFile()
@@ -96,8 +116,20 @@ void PictureOpener::askForFile()
                                                 QFileDialog::Accept, QFileDialog::Reject};
     for (int i = 0; i < 5; ++i)
         dialog->setLabelText(labels[i], toQString(model::texts::DialogLabels[i]));
-    connect(dialog, &QFileDialog::fileSelected, this, &PictureOpener::open);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { open(picture::FileName::fromPath(path)); });
     dialog->open();
+}
+
+bool PictureOpener::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::Show) {
+        m_window->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, [this] {
+            for (const QString &why : std::exchange(m_untold, {}))
+                tell(why);
+        }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString PictureOpener::droppedFile(const QMimeData *mime)
@@ -106,10 +138,9 @@ QString PictureOpener::droppedFile(const QMimeData *mime)
     return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
 }
 
-QString PictureOpener::refusal(board::PictureError error, const QString &path)
+QString PictureOpener::refusal(model::PictureError error, const QString &name)
 {
-    const QString fileName = QFileInfo(path).fileName();
-    const QByteArray name = (fileName.isEmpty() ? path : fileName).toUtf8();
-    return QString::fromStdString(model::texts::CannotOpen(std::string_view(name.constData(), std::size_t(name.size())),
-                                                           model::texts::Reason(error)));
+    const QByteArray utf8 = name.toUtf8();
+    return QString::fromStdString(
+        model::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), model::texts::Reason(error)));
 }
