@@ -1,6 +1,7 @@
 /* firstpaint.c: starts a program on the X display and reports, from X events alone,
  * the time from exec to the first frame painted into its window of the given size,
- * and the program's resident memory two seconds after that, now and at its peak.
+ * and the program's resident memory two seconds after that (FIRSTPAINT_SETTLE
+ * seconds, if set), now and at its peak.
  * Usage: firstpaint WIDTH HEIGHT PROGRAM [ARGS...]
  * Prints: "<milliseconds> <resident KiB> <peak resident KiB>". Exit 1 when no frame
  * came within 20 s. */
@@ -101,7 +102,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "firstpaint: no frame within 20 s\n");
         return 1;
     }
-    sleep(2);
+    const char *settle = getenv("FIRSTPAINT_SETTLE");
+    sleep(settle ? (unsigned)atoi(settle) : 2);
     const long kib = status_kib(pid, "VmRSS"), peak = status_kib(pid, "VmHWM");
     kill(pid, SIGTERM);
     waitpid(pid, &status, 0);
