@@ -56,7 +56,7 @@ public:
         state.selectable = true;
         state.selected = isSelected();
         state.focusable = true;
-        state.focused = m_board->hasFocus() && m_board->cursorSlot() == m_slot;
+        state.focused = m_board->hasFocus() && !m_board->showsWholePicture() && m_board->cursorSlot() == m_slot;
         return state;
     }
 
@@ -124,7 +124,7 @@ public:
     }
     QAccessibleInterface *focusChild() const override
     {
-        return board()->hasFocus() ? cell(board()->cursorSlot()) : nullptr;
+        return board()->hasFocus() && !board()->showsWholePicture() ? cell(board()->cursorSlot()) : nullptr;
     }
 
     QAccessibleInterface *caption() const override { return nullptr; }

@@ -11,7 +11,9 @@
 #include "model/texts.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -48,10 +50,9 @@ void tellReaders(BoardView *board, QAccessible::Event type, int slot)
 } // namespace
 
 BoardView::BoardView(QWidget *window)
-    : QWidget(window), m_builtIn(QPixmap::fromImage(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
+    : QWidget(window), m_builtIn(forDevice(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
       m_source(m_builtIn)
 {
-    Q_ASSERT(m_source.width() == model::PictureWidth && m_source.height() == model::PictureHeight);
     board::installAccessibility();
     setObjectName(QStringLiteral("board"));
     setAttribute(Qt::WA_OpaquePaintEvent);   // the slots cover the whole board
@@ -62,8 +63,76 @@ BoardView::BoardView(QWidget *window)
 
 void BoardView::setSource(const QImage &picture)
 {
-    Q_ASSERT(picture.isNull() || picture.size() == QSize(model::PictureWidth, model::PictureHeight));
-    m_source = picture.isNull() ? m_builtIn : QPixmap::fromImage(picture);
+    Q_ASSERT(picture.isNull() || picture.width() * model::PictureHeight == picture.height() * model::PictureWidth);
+    m_source = picture.isNull() ? m_builtIn : forDevice(picture);
+}
+
+QPixmap BoardView::forDevice(const QImage &picture) const
+{
+    // At a whole ratio each pixel is drawn as a sharp block; between them the picture is
+    // scaled smoothly once to the board's device pixels, never unevenly at paint time.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device(qRound(model::PictureWidth * ratio), qRound(model::PictureHeight * ratio));
+    if (picture.size() == device || ratio == qRound(ratio))
+        return QPixmap::fromImage(picture);
+    return QPixmap::fromImage(picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+void BoardView::showWholePicture()
+{
+    if (m_glancing)
+        return;
+    m_glancing = true;
+    qApp->installEventFilter(this);
+    update();
+    // Readers hear the board named for what it shows.
+    setAccessibleName(toQString(model::texts::WholePicture));
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void BoardView::endGlance()
+{
+    m_glancing = false;
+    m_ending = true;
+    update();
+    setAccessibleName(toQString(model::texts::BoardName));
+    announceCursor();
+    // The rest of the ending click or key (its release, a context menu) is swallowed too.
+    QMetaObject::invokeMethod(this, [this] {
+        m_ending = false;
+        qApp->removeEventFilter(this);
+    }, Qt::QueuedConnection);
+}
+
+bool BoardView::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != window())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        event->accept();   // no shortcut runs: the key comes as a key press, which ends the glance
+        return true;
+    case QEvent::KeyPress:
+        if (m_glancing && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            endGlance();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (m_glancing)
+            endGlance();
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::Shortcut:
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 void BoardView::BuildBoard(const model::Game &game)
@@ -156,18 +225,36 @@ bool BoardView::event(QEvent *event)
 
 void BoardView::paintEvent(QPaintEvent *event)
 {
+    // Everything is drawn in device pixels, the lines in whole ones, so that borders and
+    // the mark stay sharp at any ratio: at 1.5 a logical pixel's line is 2 device pixels.
+    const qreal ratio = devicePixelRatioF();
+    const int unit = std::max(1, qRound(ratio));
+    const auto device = [ratio](const QRect &rect) {
+        return QRect(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
+                     QPoint(qRound((rect.right() + 1) * ratio) - 1, qRound((rect.bottom() + 1) * ratio) - 1));
+    };
     QPainter painter(this);
+    painter.scale(1 / ratio, 1 / ratio);
+    if (m_glancing) {
+        painter.drawPixmap(device(rect()), m_source);
+        return;
+    }
     for (const Slot &slot : m_slots) {
         if (!event->rect().intersects(slot.place) || slot.piece.isNull())
             continue;
-        // Unscaled at ratio 1; at higher ratios every source pixel becomes a sharp block.
-        painter.drawPixmap(slot.place, slot.source, slot.piece);
+        // The source is at device resolution or a whole fraction of it: every source pixel
+        // is drawn as a sharp block.
+        const qreal scale = qreal(slot.source.width()) / model::PictureWidth;
+        const QRect piece(QPoint(qRound(slot.piece.left() * scale), qRound(slot.piece.top() * scale)),
+                          QPoint(qRound((slot.piece.right() + 1) * scale) - 1, qRound((slot.piece.bottom() + 1) * scale) - 1));
+        const QRect target = device(slot.place);
+        painter.drawPixmap(target, slot.source, piece);
         if (slot.BorderStyle == 1) {
             // One line, black with white dashes, so it shows on dark and on lit pieces.
-            const QRectF frame = QRectF(slot.place).adjusted(0.5, 0.5, -0.5, -0.5);
-            painter.setPen(QPen(Qt::black, 1));
+            const QRectF frame = QRectF(target).adjusted(unit / 2.0, unit / 2.0, -unit / 2.0, -unit / 2.0);
+            painter.setPen(QPen(Qt::black, unit, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));   // whole corners
             painter.drawRect(frame);
-            QPen dashes(Qt::white, 1, Qt::CustomDashLine);
+            QPen dashes(Qt::white, unit, Qt::CustomDashLine, Qt::SquareCap, Qt::MiterJoin);
             dashes.setDashPattern({3, 3});
             painter.setPen(dashes);
             painter.drawRect(frame);
@@ -176,9 +263,9 @@ void BoardView::paintEvent(QPaintEvent *event)
     if (hasFocus()) {
         // Black, yellow and black again, inside the one-pixel pick border: clear on dark and
         // on light pieces, and unlike the dashed border, which shows beside it.
-        const QRect cell = slotRect(m_cursor);
-        ring(painter, cell.adjusted(2, 2, -2, -2), 4, Qt::black);
-        ring(painter, cell.adjusted(3, 3, -3, -3), 2, QColor(255, 214, 0));
+        const QRect cell = device(slotRect(m_cursor));
+        ring(painter, cell.adjusted(2 * unit, 2 * unit, -2 * unit, -2 * unit), 4 * unit, Qt::black);
+        ring(painter, cell.adjusted(3 * unit, 3 * unit, -3 * unit, -3 * unit), 2 * unit, QColor(255, 214, 0));
     }
 }
 
@@ -209,6 +296,9 @@ void BoardView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Right: column = std::min(column + 1, model::GridColumns - 1); break;
     case Qt::Key_Up: row = std::max(row - 1, 0); break;
     case Qt::Key_Down: row = std::min(row + 1, model::GridRows - 1); break;
+    case Qt::Key_F2:
+        showWholePicture();
+        return;
     case Qt::Key_Home: column = 0; break;
     case Qt::Key_End: column = model::GridColumns - 1; break;
     case Qt::Key_Space:
@@ -245,11 +335,13 @@ void BoardView::contextMenuEvent(QContextMenuEvent *event)
     menu->addAction(toQString(model::texts::OpenPicture), this, &BoardView::openPictureAsked);
     QAction *builtIn = menu->addAction(toQString(model::texts::BuiltInPicture), this, &BoardView::builtInPictureAsked);
     builtIn->setEnabled(!showsBuiltIn());   // choosing it then would only wipe the game
+    menu->addSeparator();
+    menu->addAction(toQString(model::texts::ShowWholePicture), this, &BoardView::showWholePicture);
     menu->popup(event->globalPos());
 }
 
 void BoardView::announceCursor()
 {
-    if (hasFocus())
+    if (hasFocus() && !m_glancing)
         tellReaders(this, QAccessible::Focus, m_cursor);
 }

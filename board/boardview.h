@@ -37,8 +37,9 @@ class BoardView : public QWidget
 public:
     explicit BoardView(QWidget *window);
 
-    // The picture the pieces are cut from: 300 x 250, or null for the built-in one.
-    // The slots show it from the next PaintBoard on.
+    // The picture the pieces are cut from, in the board's proportions: 300 x 250 or the
+    // board's size in device pixels, or null for the built-in one. The slots show it
+    // from the next PaintBoard on.
     void setSource(const QImage &picture);
     const QPixmap &source() const { return m_source; }
     bool showsBuiltIn() const { return m_source.cacheKey() == m_builtIn.cacheKey(); }
@@ -58,6 +59,12 @@ public:
     QString slotName(int slot) const { return m_slots[std::size_t(slot)].name; }   // "Поле 7: част 13"
     int slotAt(const QPoint &point) const;   // -1 outside every slot
 
+    // A glance at the whole painting: it covers the board until the next click or key
+    // anywhere in the window, which does nothing else. The game, its picks, the cursor
+    // and the message box stay as they were.
+    void showWholePicture();
+    bool showsWholePicture() const { return m_glancing; }
+
     int cursorSlot() const { return m_cursor; }
     void moveCursorTo(int slot);   // 0 <= slot < PieceCount
     void pressSlot(int slot);      // a click's effect: the cursor goes there, and the slot is picked
@@ -69,6 +76,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -88,10 +96,14 @@ private:
         QString name;
     };
     void announceCursor();
+    void endGlance();
+    QPixmap forDevice(const QImage &picture) const;
 
     const QPixmap m_builtIn;   // the program's own picture
     QPixmap m_source;          // the picture the pieces are cut from
     std::array<Slot, model::PieceCount> m_slots;
     int m_cursor = 0;
     int m_pressed = -1;        // the slot a left press began on
+    bool m_glancing = false;
+    bool m_ending = false;     // the click or key that ended a glance is still coming in
 };

@@ -35,4 +35,18 @@ constexpr CommandDesign Command1[4] = {
     {{5640, 3600, 1215, 375}, 0xFF00FF},
 };
 
+// The largest zoom, 2, 1.5 or else 1, at which the window and its frame fit a screen
+// area of width x height logical pixels; the frame is taken as FrameAcross and
+// FrameDown pixels, a title bar and borders of the usual size.
+constexpr int FrameAcross = 16, FrameDown = 48;
+constexpr double ProjectorZoom(int width, int height)
+{
+    for (const double zoom : {2.0, 1.5}) {
+        if (ClientArea.Width / forms::TwipsPerPixel * zoom + FrameAcross <= width
+            && ClientArea.Height / forms::TwipsPerPixel * zoom + FrameDown <= height)
+            return zoom;
+    }
+    return 1.0;
+}
+
 } // namespace model::layout

@@ -14,8 +14,9 @@ CropRect CropToBoard(int width, int height)
         const auto part = std::max<std::int64_t>(1, (h * PictureWidth + PictureHeight / 2) / PictureHeight);
         return {int((w - part) / 2), 0, int(part), height};
     }
+    // Faces in portraits sit in the upper part: a third of the overflow goes from the top.
     const auto part = std::max<std::int64_t>(1, (w * PictureHeight + PictureWidth / 2) / PictureWidth);
-    return {0, int((h - part) / 2), width, int(part)};
+    return {0, int((h - part) / 3), width, int(part)};
 }
 
 } // namespace model

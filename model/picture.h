@@ -35,7 +35,8 @@ struct CropRect
 
 // The largest part of a width x height picture in the board's proportions (6 : 5),
 // at least one pixel each way. A wide picture loses the same from both sides; a
-// tall one loses the same from its top and its bottom. width, height >= 1.
+// tall one, a portrait say, a third of its overflow from the top and two thirds from
+// the bottom, so that faces stay. width, height >= 1.
 CropRect CropToBoard(int width, int height);
 
 } // namespace model

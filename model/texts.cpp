@@ -51,6 +51,8 @@ const std::string_view MessageBoxName = "Съобщения";
 const std::string_view OpenPicture = "Отвори картина…";
 const std::string_view OpenPictureTitle = "Отвори картина";
 const std::string_view BuiltInPicture = "Върни вградената картина";
+const std::string_view ShowWholePicture = "Покажи цялата картина";
+const std::string_view WholePicture = "Цялата картина";
 const std::string_view PictureFilter = "Изображения";
 const std::string_view CannotOpenTitle = "Картината не може да се отвори";
 const std::string_view Understood = "Добре";
@@ -92,10 +94,17 @@ const std::string_view CommandLineHelp =
     "  -h, --help       Показва тази помощ.\n"
     "  --help-all       Показва помощта заедно с общите опции на Qt.\n"
     "  -v, --version    Показва версията на програмата.\n"
+    "  --zoom МАЩАБ     Уголемява прозореца 1,5 или 2 пъти, за проектор: --zoom 1.5, --zoom 2.\n"
+    "  --projector      Избира най-голямото уголемяване, 2 или 1,5, при което прозорецът\n"
+    "                   с рамката си се побира на екрана.\n"
     "\n"
     "Аргументи:\n"
     "  ФАЙЛ             Картина вместо вградената: JPEG, PNG, WebP, TIFF, GIF или BMP.\n"
-    "                   Име, което започва с „-“, се пише след „--“.\n";
+    "                   Име, което започва с „-“, се пише след „--“.\n"
+    "\n"
+    "Клавиши: Tab и Shift+Tab минават между полето за съобщения, дъската и бутоните;\n"
+    "по дъската стрелките, Home и End местят курсора, интервал или Enter посочват част,\n"
+    "F2 показва цялата картина до следващия клавиш или щракване; Ctrl+Z е „Ход назад“.\n";
 
 const std::string_view QtOptionsHelp =
     "\n"
@@ -125,6 +134,13 @@ std::string OnePictureAtATime(std::string_view extra)
 {
     std::string line("една картина наведнъж: „");
     line.append(extra).append("“ е в повече");
+    return line;
+}
+
+std::string BadZoom(std::string_view zoom)
+{
+    std::string line("мащабът „");
+    line.append(zoom).append("“ не е 1, 1.5 или 2");
     return line;
 }
 

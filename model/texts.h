@@ -31,6 +31,8 @@ extern const std::string_view MessageBoxName;
 extern const std::string_view OpenPicture;
 extern const std::string_view OpenPictureTitle;
 extern const std::string_view BuiltInPicture;
+extern const std::string_view ShowWholePicture;   // the glance, in the board's menu
+extern const std::string_view WholePicture;       // the board's name for readers while it shows
 extern const std::string_view PictureFilter;
 extern const std::string_view CannotOpenTitle;
 extern const std::string_view Understood;                // the message box's button
@@ -44,6 +46,7 @@ extern const std::string_view QtOptionsHelp;     // the toolkit's own options, f
 std::string UnknownOption(std::string_view option);
 std::string MissingValue(std::string_view option);
 std::string OnePictureAtATime(std::string_view extra);
+std::string BadZoom(std::string_view zoom);
 extern const std::string_view TryHelp;
 extern const std::string_view NoDisplay;
 

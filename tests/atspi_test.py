@@ -4,8 +4,9 @@
 Starts an X server, a private D-Bus session bus and the program with Qt's AT-SPI
 bridge, then reads the tree with an AT-SPI client and presses keys as a person
 does: the board is a table of 5 rows and 6 columns whose 30 named cells come in
-reading order, focus follows the cursor, a pick selects its cell, and a swap's
-line is inserted into the message box. Prints what it saw.
+reading order, focus follows the cursor, a pick selects its cell, a swap's line is
+inserted into the message box, and the glance at the whole painting is heard.
+Prints what it saw.
 Usage: atspi_test.py KALVERO. Exit 0 passed, 1 failed, 77 when the bus cannot run.
 """
 import os
@@ -167,7 +168,7 @@ def main():
                          for kind, detail, name, text in events)
     listener = Atspi.EventListener.new(heard)
     for kind in ("focus:", "object:state-changed:focused", "object:state-changed:selected",
-                 "object:text-changed:insert"):
+                 "object:text-changed:insert", "object:property-change:accessible-name"):
         listener.register(kind)
 
     window = subprocess.run(["xdotool", "search", "--sync", "--pid", str(program.pid), "--name", "пъзел"],
@@ -201,6 +202,25 @@ def main():
     pump(0.5)
     if table.get_accessible_at(0, 1).get_name() != "Поле 5: част 6":
         fail("the cell's name did not follow the swap")
+
+    # The glance at the whole painting: the board is named for it while it shows, and
+    # the next key brings the cursor's cell back.
+    key("shift+Tab", "shift+Tab", "shift+Tab")
+    if not pump(5, lambda: saw("focus:", "Поле 6: част 5", 0)):
+        fail(f"Shift+Tab did not come back to the board; heard:\n{told()}")
+    key("F2")
+    if not pump(5, lambda: any(e[0] == "object:property-change:accessible-name" and e[2] == "Цялата картина"
+                               for e in events)):
+        fail(f"the glance was not heard; heard:\n{told()}")
+    if table.get_name() != "Цялата картина":
+        fail(f"the board is named {table.get_name()!r} during the glance")
+    key("space")
+    if not pump(5, lambda: table.get_name() == "Пъзел"):
+        fail("the board's name did not come back after the glance")
+    if not pump(5, lambda: [e for e in events if e[0] == "focus:"][-1][2] == "Поле 6: част 5"):
+        fail(f"the focus did not come back to the cursor's cell; heard:\n{told()}")
+    if table.get_accessible_at(1, 1).get_state_set().contains(Atspi.StateType.SELECTED):
+        fail("the key that ended the glance picked a piece")
 
     print("== what a reader heard")
     print(told())

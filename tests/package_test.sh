@@ -15,8 +15,35 @@ desktop-file-validate "$scratch"/prefix/share/applications/bg.kalvero.Kalvero.de
 appstreamcli validate --no-net "$scratch"/prefix/share/metainfo/bg.kalvero.Kalvero.metainfo.xml
 grep -q "<release version=\"$version\"" "$scratch"/prefix/share/metainfo/bg.kalvero.Kalvero.metainfo.xml \
     || { echo "the metainfo's newest release is not $version"; exit 1; }
-sed -n 1p "$scratch"/prefix/share/man/man6/kalvero.6 | grep -q "\"Kalvero $version\"" \
-    || { echo "the manual page is not of version $version"; exit 1; }
+for page in man/man6 man/bg/man6; do
+    sed -n 1p "$scratch/prefix/share/$page/kalvero.6" | grep -q "\"Kalvero $version\"" \
+        || { echo "the manual page in $page is not of version $version"; exit 1; }
+done
+grep -q "<project_license>MIT</project_license>" "$scratch"/prefix/share/metainfo/bg.kalvero.Kalvero.metainfo.xml \
+    || { echo "the metainfo does not say MIT"; exit 1; }
+grep -q "^License: Expat" "$scratch/prefix/share/doc/kalvero/copyright" || { echo "no copyright file"; exit 1; }
+grep -q "^Name\[bg\]=Kalvero за проектор$" "$scratch"/prefix/share/applications/bg.kalvero.Kalvero.desktop \
+    || { echo "no projector action"; exit 1; }
+
+echo "== beside an image viewer, Kalvero is offered and never made the default"
+# The package sets no default: only mimeapps.list files do, the user's, an
+# administrator's or a distribution's. Here a distribution's names the viewer.
+viewer=display-im6.q16.desktop
+apps=$scratch/data/applications
+mkdir -p "$apps" "$scratch/config"
+cp /usr/share/applications/$viewer "$scratch"/prefix/share/applications/bg.kalvero.Kalvero.desktop "$apps/"
+printf '[Default Applications]\nimage/png=%s\nimage/jpeg=%s\n' $viewer $viewer >"$apps/mimeapps.list"
+update-desktop-database "$apps"
+! find "$scratch/prefix" -name '*mimeapps.list' | grep -q . || { echo "the package ships a mimeapps.list"; exit 1; }
+for type in image/png image/jpeg; do
+    gio=$(env PATH="$scratch/prefix/bin:$PATH" XDG_DATA_DIRS="$scratch/data" XDG_DATA_HOME="$scratch/data" \
+              XDG_CONFIG_HOME="$scratch/config" XDG_CONFIG_DIRS="$scratch/config" gio mime $type)
+    grep -q "^Default application for .*$viewer" <<<"$gio" && grep -q "bg.kalvero.Kalvero.desktop" <<<"$gio" \
+        || { echo "GIO for $type: $gio"; exit 1; }
+    default=$(env XDG_DATA_DIRS="$scratch/data" XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" \
+                  XDG_CONFIG_DIRS="$scratch/config" XDG_CURRENT_DESKTOP=X-Generic xdg-mime query default $type)
+    [ "$default" = $viewer ] || { echo "xdg-mime takes $default for $type"; exit 1; }
+done
 for size in 32 48 64 128 256; do
     icon=$scratch/prefix/share/icons/hicolor/${size}x${size}/apps/bg.kalvero.Kalvero.png
     file "$icon" | grep -q "PNG image data, $size x $size, 8-bit/color RGBA" || { file "$icon"; exit 1; }
@@ -29,7 +56,7 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "the package's version is not $version"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for needed in fonts-liberation qt6-image-formats-plugins libqt6widgets6 libqt6gui6 libstdc++6; do
+for needed in fonts-liberation qt6-image-formats-plugins qt6-translations-l10n libturbojpeg0 libqt6widgets6 libqt6gui6 libstdc++6; do
     grep -q "$needed" <<<"$depends" || { echo "missing dependency: $needed"; exit 1; }
 done
 dpkg-deb -x "$deb" "$scratch/root"

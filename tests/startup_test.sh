@@ -42,6 +42,12 @@ for bad in "--no-such-option:непозната опция „no-such-option“"
         || fail "'${bad%%:*}' printed '$out'"
 done
 
+echo "== a zoom the window has no proportions for"
+run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" --zoom 3
+[ "$status" -eq 2 ] && [ "$(head -1 <<<"$err")" = "kalvero: мащабът „3“ не е 1, 1.5 или 2" ] || fail "--zoom 3 ended with $status: $err"
+run env QT_QPA_PLATFORM=offscreen timeout 10 "$kalvero" --zoom
+[ "$status" -eq 2 ] && [ "$(head -1 <<<"$err")" = "kalvero: опцията „--zoom“ иска стойност" ] || fail "--zoom alone: $err"
+
 echo "== no display"
 for display in "" :97; do
     run env ${display:+DISPLAY=$display} timeout 10 "$kalvero"
@@ -96,6 +102,29 @@ shows() {
     return $found
 }
 shows "$picture" || fail "the window did not show the picture on $display"
+
+echo "== zoomed, on a projector's screen of 1024 x 768"
+Xvfb -displayfd 4 -nolisten tcp -noreset -screen 0 1024x768x24 4>"$scratch/projector" 2>/dev/null &
+projector=$!
+for _ in $(seq 50); do [ -s "$scratch/projector" ] && break; sleep 0.1; done
+big=:$(<"$scratch/projector")
+convert "$picture" -scale 200% "$scratch/picture-2x.png"
+env -u QT_QPA_PLATFORM DISPLAY="$big" "$kalvero" --zoom 2 2>/dev/null &
+program=$!
+DISPLAY="$big" QT_QPA_PLATFORM=xcb "$screencheck" "$scratch/picture-2x.png" 20 || { kill $program $projector; fail "--zoom 2 did not show every pixel as a sharp 2 x 2 block"; }
+kill $program; wait $program 2>/dev/null
+# --projector takes the largest zoom that fits: there 1.5, for 2 is too tall.
+env -u QT_QPA_PLATFORM DISPLAY="$big" "$kalvero" --projector 2>/dev/null &
+program=$!
+size=
+for _ in $(seq 50); do
+    size=$(DISPLAY="$big" xdotool search --name "пъзел" getwindowgeometry 2>/dev/null | sed -n 's/.*Geometry: //p')
+    [ -n "$size" ] && break
+    sleep 0.1
+done
+kill $program $projector 2>/dev/null
+wait $program $projector 2>/dev/null
+[ "$size" = 699x636 ] || fail "on a 1024 x 768 screen --projector made the window '$size', not 699 x 636 (zoom 1.5)"
 
 echo "== a picture of one's own from the command line, its name not valid text"
 convert -size 300x250 gradient:'#1030a0-#f0d040' -fill '#c02020' -draw 'circle 150,125 150,60' \

@@ -1,6 +1,7 @@
 // tst_game.cpp: picks, swap, shuffle, undo, clear, the move log and the history's depth rules.
 #include "forms/random.h"
 #include "model/game.h"
+#include "model/layout.h"
 #include "model/picture.h"
 #include "model/texts.h"
 #include "modeltools.h"
@@ -106,6 +107,8 @@ private slots:
     void helpTextIsExact();
     void cropKeepsTheBoardsProportions_data();
     void cropKeepsTheBoardsProportions();
+    void projectorTakesTheLargestZoomThatFits_data();
+    void projectorTakesTheLargestZoomThatFits();
 };
 
 void tst_Game::startsAssembledWithPlainTileTexts()
@@ -464,9 +467,11 @@ void tst_Game::cropKeepsTheBoardsProportions_data()
     QTest::newRow("the board's own size") << 300 << 250 << QList<int>{0, 0, 300, 250};
     QTest::newRow("wide: the same off both sides") << 1200 << 250 << QList<int>{450, 0, 300, 250};
     QTest::newRow("wide, an odd pixel left over") << 301 << 250 << QList<int>{0, 0, 300, 250};
-    QTest::newRow("tall: the same off top and bottom") << 300 << 1000 << QList<int>{0, 375, 300, 250};
-    QTest::newRow("tall, width rounded to the nearest") << 7 << 100 << QList<int>{0, 47, 7, 6};   // 5.83
-    QTest::newRow("one pixel wide") << 1 << 4000 << QList<int>{0, 1999, 1, 1};
+    QTest::newRow("tall: a third off the top, two off the bottom") << 300 << 1000 << QList<int>{0, 250, 300, 250};
+    QTest::newRow("tall, width rounded to the nearest") << 7 << 100 << QList<int>{0, 31, 7, 6};   // 5.83
+    QTest::newRow("tall by one pixel") << 300 << 251 << QList<int>{0, 0, 300, 250};
+    QTest::newRow("tall by three pixels") << 300 << 253 << QList<int>{0, 1, 300, 250};
+    QTest::newRow("one pixel wide") << 1 << 4000 << QList<int>{0, 1333, 1, 1};
     QTest::newRow("one pixel high") << 60000 << 1 << QList<int>{29999, 0, 1, 1};
     QTest::newRow("museum scan, a little wide") << 14645 << 12158 << QList<int>{27, 0, 14590, 12158};
 }
@@ -478,6 +483,27 @@ void tst_Game::cropKeepsTheBoardsProportions()
     QFETCH(QList<int>, crop);
     const model::CropRect rect = model::CropToBoard(width, height);
     QCOMPARE((QList<int>{rect.x, rect.y, rect.width, rect.height}), crop);
+}
+
+void tst_Game::projectorTakesTheLargestZoomThatFits_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("zoom");
+    QTest::newRow("full HD") << 1920 << 1040 << 2.0;
+    QTest::newRow("exactly 2 with its frame") << 948 << 896 << 2.0;
+    QTest::newRow("a pixel short across") << 947 << 896 << 1.5;
+    QTest::newRow("a pixel short down") << 948 << 895 << 1.5;
+    QTest::newRow("a school projector, 1024 x 768") << 1024 << 738 << 1.5;
+    QTest::newRow("exactly 1.5 with its frame") << 715 << 684 << 1.5;
+    QTest::newRow("800 x 600") << 800 << 570 << 1.0;
+}
+
+void tst_Game::projectorTakesTheLargestZoomThatFits()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QTEST(model::layout::ProjectorZoom(width, height), "zoom");
 }
 
 QTEST_APPLESS_MAIN(tst_Game)

@@ -1,12 +1,17 @@
-// tst_hidpi.cpp: the window at device pixel ratio 2 keeps its logical geometry and
-// shows every piece as sharp 2 x 2 blocks, with no seam between slots; borders and
-// the keyboard's mark are drawn at device resolution.
+// tst_hidpi.cpp: the window at a device pixel ratio of 2 (a high-density screen) or
+// 1.5 (the projector's zoom), from QT_SCALE_FACTOR: it keeps its logical geometry,
+// the board shows the picture at device resolution with no seam between slots, and
+// borders, the keyboard's mark and texts are sharp: every pixel of a line is exactly
+// its colour, and a picture the player opens is cut at the board's device pixels.
 #include "board/boardview.h"
+#include "board/resource.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
+#include "window/pictureopener.h"
 
 #include <QLabel>
-#include <QTest>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 class tst_HiDpi : public QObject
 {
@@ -14,54 +19,71 @@ class tst_HiDpi : public QObject
 
 private slots:
     void initTestCase();
-    void boardIsTheSourceScaledByTwo();
-    void borderStaysOneLogicalPixel();
+    void boardIsTheSourceAtDeviceResolution();
+    void borderIsWholeDevicePixels();
     void cursorMarkIsSharp();
+    void openedPictureIsCutAtDeviceResolution();
     void textIsRenderedAtDeviceResolution();
 
 private:
-    static QImage doubled(const QImage &image)
+    qreal m_ratio = 1;
+    int m_unit = 1;   // a logical pixel's line, in whole device pixels
+    QImage atRatio(const QImage &image) const
     {
-        return pixels(image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QSize size(qRound(image.width() * m_ratio), qRound(image.height() * m_ratio));
+        return pixels(image.scaled(size, Qt::IgnoreAspectRatio,
+                                   m_ratio == qRound(m_ratio) ? Qt::FastTransformation : Qt::SmoothTransformation));
+    }
+    QRect device(const QRect &logical) const
+    {
+        return {QPoint(qRound(logical.left() * m_ratio), qRound(logical.top() * m_ratio)),
+                QPoint(qRound((logical.right() + 1) * m_ratio) - 1, qRound((logical.bottom() + 1) * m_ratio) - 1)};
     }
 };
 
 void tst_HiDpi::initTestCase()
 {
-    QCOMPARE(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
+    m_ratio = qgetenv("QT_SCALE_FACTOR").toDouble();
+    QVERIFY(m_ratio == 2 || m_ratio == 1.5);
+    m_unit = qRound(m_ratio);
+    picture::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
 }
 
-void tst_HiDpi::boardIsTheSourceScaledByTwo()
+void tst_HiDpi::boardIsTheSourceAtDeviceResolution()
 {
     MainWindow window(forms::ClockRandom(3));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.devicePixelRatio(), 2.0);
+    QCOMPARE(window.devicePixelRatio(), m_ratio);
     QCOMPARE(window.size(), QSize(466, 424));
     QCOMPARE(window.board()->slotRect(29).translated(window.board()->pos()), QRect(314, 230, 50, 50));
 
     const QImage grabbed = pixels(window.grab().toImage());
-    QCOMPARE(grabbed.size(), QSize(932, 848));
-    const QImage source = window.board()->source().toImage();
-    QVERIFY(grabbed.copy(128, 60, 600, 500) == doubled(source));
+    QCOMPARE(grabbed.size(), QSize(qRound(466 * m_ratio), qRound(424 * m_ratio)));
+    const QImage source = ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg");
+    QVERIFY(grabbed.copy(device(QRect(64, 30, 300, 250))) == atRatio(source));
 }
 
-void tst_HiDpi::borderStaysOneLogicalPixel()
+void tst_HiDpi::borderIsWholeDevicePixels()
 {
     MainWindow window(forms::ClockRandom(3));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Picture2_Click(12);
-    const QImage box = slotImage(window.board(), 12);
-    QCOMPARE(box.size(), QSize(100, 100));
-    for (int i = 0; i < 100; ++i) {
-        for (const QPoint edge : {QPoint(i, 0), QPoint(i, 1), QPoint(0, i), QPoint(1, i), QPoint(i, 98), QPoint(99, i)}) {
-            const QRgb p = box.pixel(edge);
-            QVERIFY2(p == qRgb(0, 0, 0) || p == qRgb(255, 255, 255), "the border covers one logical pixel");
+    const QImage box = pixels(window.grab(window.board()->slotRect(12).translated(window.board()->pos())).toImage());
+    const int side = qRound(50 * m_ratio);
+    QCOMPARE(box.size(), QSize(side, side));
+    for (int i = 0; i < side; ++i) {
+        for (int line = 0; line < m_unit; ++line) {
+            for (const QPoint edge : {QPoint(i, line), QPoint(line, i), QPoint(i, side - 1 - line), QPoint(side - 1 - line, i)}) {
+                const QRgb p = box.pixel(edge);
+                QVERIFY2(p == qRgb(0, 0, 0) || p == qRgb(255, 255, 255), qPrintable(QStringLiteral("(%1, %2) is %3: the border is whole device pixels, black and white").arg(edge.x()).arg(edge.y()).arg(p, 0, 16)));
+            }
         }
     }
-    const QImage tile = doubled(piece(window.board()->source(), 12));
-    QCOMPARE(box.copy(2, 2, 96, 96), tile.copy(2, 2, 96, 96));
+    const QImage tile = atRatio(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg")).copy(device(QRect(100, 100, 50, 50)));
+    const QRect inside(m_unit, m_unit, side - 2 * m_unit, side - 2 * m_unit);
+    QCOMPARE(box.copy(inside), tile.copy(inside));
 }
 
 void tst_HiDpi::cursorMarkIsSharp()
@@ -71,21 +93,42 @@ void tst_HiDpi::cursorMarkIsSharp()
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.board()->setFocus(Qt::TabFocusReason);
-    // Slot 0 at (128, 60) device pixels: every device pixel of the mark's band is
-    // exactly black or yellow, with nothing blended into the piece around it.
+    // Slot 0: every device pixel of the mark's band is exactly black or yellow, with
+    // nothing blended into the piece around it.
     const QImage cell = pixels(window.grab(QRect(64, 30, 50, 50)).toImage());
-    QCOMPARE(cell.size(), QSize(100, 100));
+    const int side = qRound(50 * m_ratio), u = m_unit;
+    QCOMPARE(cell.size(), QSize(side, side));
     const QRgb black = qRgb(0, 0, 0), yellow = qRgb(255, 214, 0);
-    const QRgb band[8] = {black, black, yellow, yellow, yellow, yellow, black, black};   // device 4 to 11
-    for (int i = 0; i < 8; ++i) {
-        for (int along = 12; along < 88; ++along) {
-            QCOMPARE(cell.pixel(4 + i, along), band[i]);
-            QCOMPARE(cell.pixel(along, 95 - i), band[i]);
+    for (int i = 0; i < 4 * u; ++i) {
+        const QRgb band = i < u || i >= 3 * u ? black : yellow;   // device 2u to 6u
+        for (int along = 6 * u; along < side - 6 * u; ++along) {
+            QCOMPARE(cell.pixel(2 * u + i, along), band);
+            QCOMPARE(cell.pixel(along, side - 1 - 2 * u - i), band);
         }
     }
-    const QImage tile = doubled(piece(window.board()->source(), 0));
-    QCOMPARE(cell.copy(12, 12, 76, 76), tile.copy(12, 12, 76, 76));
-    QCOMPARE(cell.copy(0, 0, 100, 4), tile.copy(0, 0, 100, 4));
+    const QImage tile = atRatio(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg")).copy(0, 0, side, side);
+    const QRect inside(6 * u, 6 * u, side - 12 * u, side - 12 * u);
+    QCOMPARE(cell.copy(inside), tile.copy(inside));
+    QCOMPARE(cell.copy(0, 0, side, 2 * u), tile.copy(0, 0, side, 2 * u));
+}
+
+void tst_HiDpi::openedPictureIsCutAtDeviceResolution()
+{
+    // One-pixel stripes at the board's device size come out one device pixel each.
+    QImage stripes(qRound(300 * m_ratio), qRound(250 * m_ratio), QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, (x + y) % 2 ? qRgb(250, 250, 250) : qRgb(10, 10, 120));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("stripes.png"));
+    QVERIFY(stripes.save(path));
+    MainWindow window(forms::ClockRandom(3));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy settled(window.opener(), &PictureOpener::settled);
+    window.opener()->open(picture::FileName::fromPath(path));
+    QVERIFY(settled.wait(10000));
+    QCOMPARE(pixels(window.grab(QRect(64, 30, 300, 250)).toImage()), pixels(stripes));
 }
 
 void tst_HiDpi::textIsRenderedAtDeviceResolution()
@@ -95,12 +138,11 @@ void tst_HiDpi::textIsRenderedAtDeviceResolution()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *label = window.findChild<QLabel *>(QStringLiteral("Label1_0"));
     const QImage image = pixels(label->grab().toImage());
-    QCOMPARE(image.size(), QSize(722, 50));
-    // An upscaled rendering would consist of 2 x 2 blocks; glyph edges at device
-    // resolution split them.
+    QCOMPARE(image.size(), QSize(qRound(361 * m_ratio), qRound(25 * m_ratio)));
+    // An upscaled rendering would consist of blocks; glyph edges at device resolution split them.
     int split = 0;
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2)
+    for (int y = 0; y + 1 < image.height(); y += 2) {
+        for (int x = 0; x + 1 < image.width(); x += 2)
             split += image.pixel(x, y) != image.pixel(x + 1, y) ? 1 : 0;
     }
     QVERIFY2(split > 200, qPrintable(QString::number(split)));

@@ -120,7 +120,7 @@ void tst_Monkey::randomPlay()
             QCOMPARE(box->toPlainText(), expectedText(before, result.text));
         } else if (roll < 85) {
             // A key where the focus is. Space and Enter on the board pick the cursor's
-            // slot, Space on a button presses it, and Ctrl+Z presses "Ход назад".
+            // slot, Space and Enter on a button press it, and Ctrl+Z presses "Ход назад".
             static const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
                 {Qt::Key_Tab, Qt::NoModifier},  {Qt::Key_Backtab, Qt::ShiftModifier}, {Qt::Key_Tab, Qt::NoModifier},
                 {Qt::Key_Left, Qt::NoModifier}, {Qt::Key_Right, Qt::NoModifier},      {Qt::Key_Up, Qt::NoModifier},
@@ -131,7 +131,7 @@ void tst_Monkey::randomPlay()
             QVERIFY(focus);
             const QString before = box->toPlainText();
             int command = key == Qt::Key_Z ? 3 : -1;
-            if (key == Qt::Key_Space && focus->objectName().startsWith(QLatin1String("Command1_")))
+            if ((key == Qt::Key_Space || key == Qt::Key_Return) && focus->objectName().startsWith(QLatin1String("Command1_")))
                 command = focus->objectName().back().digitValue();
             if (focus == grid && (key == Qt::Key_Space || key == Qt::Key_Return))
                 shadow.Picture2_Click(grid->cursorSlot());

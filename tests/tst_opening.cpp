@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -109,15 +111,29 @@ void tst_Opening::fromTheMenuByDropAndBack()
     // A right click on the board opens its menu and does nothing else.
     QMenu *menu = w.rightClick(7);
     QVERIFY(menu);
-    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions().size(), 4);
     QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Отвори картина…"));
     QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Върни вградената картина"));
+    QVERIFY(menu->actions().at(2)->isSeparator());
+    QCOMPARE(menu->actions().at(3)->text(), QStringLiteral("Покажи цялата картина"));
     QVERIFY(w.window.game().picks().FirstPicked && !w.window.game().picks().SecondPicked);
     menu->actions().at(0)->trigger();
     menu->close();
     auto *dialog = w.window.findChild<QFileDialog *>(QStringLiteral("pictureDialog"));
     QVERIFY(dialog);
     QCOMPARE(dialog->directory().absolutePath(), QDir(m_pictures).absolutePath());
+    // Qt's own texts in the dialog are Bulgarian too: the columns, the tool buttons.
+    auto *files = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(files);
+    QStringList columns;
+    for (int i = 0; i < files->model()->columnCount(); ++i)
+        columns << files->model()->headerData(i, Qt::Horizontal).toString();
+    QCOMPARE(columns, (QStringList{QStringLiteral("Име"), QStringLiteral("Размер"), QStringLiteral("Тип"),
+                                   QStringLiteral("Дата на промяна")}));
+    QStringList tips;
+    for (const QToolButton *button : dialog->findChildren<QToolButton *>())
+        tips << button->toolTip();
+    QVERIFY2(tips.contains(QStringLiteral("Създаване на нова папка")), qPrintable(tips.join(u'|')));
     const QString filter = dialog->nameFilters().value(0);
     QVERIFY2(filter.startsWith(QStringLiteral("Изображения (")) && filter.contains(QStringLiteral("*.webp"))
                  && filter.contains(QStringLiteral("*.JPG")) && filter.contains(QStringLiteral("*.tiff"))
@@ -134,7 +150,7 @@ void tst_Opening::fromTheMenuByDropAndBack()
     QCOMPARE(w.window.board()->toolTipText(7), QStringLiteral("7"));
 
     // A file dropped on the window, or on the message box, opens the same way: the
-    // tall picture loses 375 rows at the top and as many at the bottom.
+    // tall picture loses 250 rows at the top and 500 at the bottom, as portraits keep their heads.
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(tallPath)});
     QDragEnterEvent enter(QPoint(200, 350), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -143,7 +159,7 @@ void tst_Opening::fromTheMenuByDropAndBack()
     QDropEvent drop(QPointF(200, 350), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w.window.findChild<QPlainTextEdit *>()->viewport(), &drop);
     QVERIFY(w.waitUntilSettled());
-    QCOMPARE(w.board(), pixels(tall.copy(0, 375, 300, 250)));
+    QCOMPARE(w.board(), pixels(tall.copy(0, 250, 300, 250)));
     QCOMPARE(w.text(), QString());   // nothing dropped into the text
     QDragEnterEvent enterBoard(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w.window, &enterBoard);

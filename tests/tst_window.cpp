@@ -6,6 +6,8 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QLabel>
 #include <QTextBlock>
 #include <QPlainTextEdit>
@@ -99,6 +101,8 @@ private slots:
     void helpTextWrapsAndScrolls();
     void tabOrder();
     void wholeGameWithTheKeyboard();
+    void glanceAtTheWholePicture();
+    void toolkitTextsInBulgarian();
     void cursorMarkOnlyUnderKeyboardFocus();
     void startsWithTheAssembledPicture();
     void pickAndSwap();
@@ -244,7 +248,7 @@ void tst_Window::wholeGameWithTheKeyboard()
     for (int i = 0; i < 3; ++i)
         player.key(Qt::Key_Tab);
     QCOMPARE(player.focused(), QStringLiteral("Command1_2"));
-    player.key(Qt::Key_Space);
+    player.key(Qt::Key_Return);   // Enter presses a focused button, as Space does
     QCOMPARE(player.shown(28), player.piece(29));
     QCOMPARE(player.shown(29), player.piece(28));
     QVERIFY(player.text().endsWith(QStringLiteral("Разменям: 28 и 29\n")));
@@ -296,6 +300,72 @@ void tst_Window::wholeGameWithTheKeyboard()
     QCOMPARE(player.text(), QStringLiteral("Правилно подреден пъзел!"));
     for (int index = 0; index < 30; ++index)
         QCOMPARE(player.shown(index), player.piece(index));
+}
+
+void tst_Window::glanceAtTheWholePicture()
+{
+    Player player;
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
+    BoardView *board = player.board();
+    player.press(model::Command::Shuffle);
+    player.pick({3, 8});
+    board->setFocus(Qt::TabFocusReason);   // as Tab brings it there
+    player.key(Qt::Key_Right);
+    const auto state = [&] {
+        return std::tuple(pixels(player.window.grab().toImage()), player.text(), player.window.game().history().depth(),
+                          player.window.game().history().current(), player.bordered(), board->cursorSlot(), player.focused());
+    };
+    const auto before = state();
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(board);
+
+    // F2 on the board: the assembled painting covers it, and readers hear so.
+    player.key(Qt::Key_F2);
+    QVERIFY(board->showsWholePicture());
+    QCOMPARE(pixels(player.window.grab(board->geometry()).toImage()), pixels(board->source().toImage()));
+    QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Цялата картина"));
+    QVERIFY(!table->focusChild());
+    // The next key only ends the glance: this Space picks nothing.
+    player.key(Qt::Key_Space);
+    QVERIFY(!board->showsWholePicture());
+    QVERIFY(state() == before);
+    QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Пъзел"));
+    QTest::qWait(1);   // the rest of that key, its release, is swallowed too
+
+    // From the board's menu; a click on a button then ends it without pressing the button,
+    // and Ctrl+Z without taking a move back.
+    const QPoint at = board->slotRect(12).center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, board->mapToGlobal(at));
+    QCoreApplication::sendEvent(board, &menuEvent);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    menu->actions().constLast()->trigger();
+    menu->close();
+    QVERIFY(board->showsWholePicture());
+    player.press(model::Command::Clear);
+    QVERIFY(!board->showsWholePicture());
+    QTest::qWait(1);
+    board->showWholePicture();
+    QTest::keyClick(player.box(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!board->showsWholePicture());
+    QTest::qWait(1);
+    QCOMPARE(player.text(), std::get<1>(before));
+    QCOMPARE(player.window.game().history().depth(), std::get<2>(before));
+    QCOMPARE(player.bordered(), std::get<4>(before));
+}
+
+void tst_Window::toolkitTextsInBulgarian()
+{
+    // The message box's own menu, from Qt's Bulgarian translation.
+    Player player;
+    const std::unique_ptr<QMenu> menu(player.box()->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts << action->text().section(u'\t', 0, 0);
+    for (const char *wanted : {"&Копиране", "&Поставяне", "&Изрязване", "Изтриване", "Избиране на всичко"})
+        QVERIFY2(texts.contains(QString::fromUtf8(wanted)), qPrintable(texts.join(u'|')));
+    // No button is the window's default one.
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!player.button(i)->isDefault() && !player.button(i)->autoDefault());
 }
 
 void tst_Window::cursorMarkOnlyUnderKeyboardFocus()

@@ -1,12 +1,24 @@
 // colourbutton.cpp: the face, edge, focus mark and caption of a command button.
 #include "window/colourbutton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 ColourButton::ColourButton(const QString &caption, const QColor &face, QWidget *parent)
     : QPushButton(caption, parent), m_face(face)
 {
-    setAutoDefault(false);
+    setAutoDefault(false);   // the window has no default button
+}
+
+void ColourButton::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the focused button, as Space does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void ColourButton::paintEvent(QPaintEvent *)

@@ -3,6 +3,7 @@
 // clock. Started as `kalvero --decode`, it is the decoder child instead (picture/child.h).
 #include "board/qtext.h"
 #include "forms/random.h"
+#include "model/layout.h"
 #include "model/texts.h"
 #include "picture/child.h"
 #include "picture/file.h"
@@ -14,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScreen>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,7 +50,7 @@ public:
         m_toolkitCount = int(m_toolkit.size());
         m_toolkit.push_back(nullptr);
         m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        m_parser.addOptions({m_help, m_helpAll, m_version});
+        m_parser.addOptions({m_help, m_helpAll, m_version, m_zoom, m_projector});
         m_parser.addPositionalArgument(QStringLiteral("FILE"), QString());
     }
 
@@ -71,6 +73,32 @@ public:
             std::fputs(model::texts::QtOptionsHelp.data(), stdout);
         return true;
     }
+
+    // The zoom the window is made at, before the toolkit starts: 1 unless asked for.
+    // False, with the reason told, for a zoom the window has no proportions for.
+    bool zoom(double &zoom)
+    {
+        zoom = 1;
+        if (!m_parser.parse(arguments(m_toolkitCount)) && m_parser.unknownOptionNames().isEmpty()) {
+            // Nothing unknown, though Qt's options still stand among them: a value is missing.
+            say(toQString(model::texts::MissingValue(arguments(m_toolkitCount).constLast().toStdString())));
+            std::fprintf(stderr, "%s\n", model::texts::TryHelp.data());
+            return false;
+        }
+        if (!m_parser.isSet(m_zoom) || m_parser.value(m_zoom).isEmpty())
+            return true;
+        const QString value = m_parser.value(m_zoom).replace(u',', u'.');   // 1,5 as a Bulgarian writes it
+        for (const double allowed : {1.0, 1.5, 2.0}) {
+            if (value.toDouble() == allowed) {
+                zoom = allowed;
+                return true;
+            }
+        }
+        say(toQString(model::texts::BadZoom(m_parser.value(m_zoom).toStdString())));
+        std::fprintf(stderr, "%s\n", model::texts::TryHelp.data());
+        return false;
+    }
+    bool forProjector() const { return m_parser.isSet(m_projector); }
 
     // Once the toolkit has taken its options: false, with the reason told, for bad ones.
     bool parse()
@@ -124,6 +152,8 @@ private:
     QCommandLineOption m_help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption m_helpAll{QStringLiteral("help-all")};
     QCommandLineOption m_version{{QStringLiteral("v"), QStringLiteral("version")}};
+    QCommandLineOption m_zoom{QStringLiteral("zoom"), QString(), QStringLiteral("ZOOM")};
+    QCommandLineOption m_projector{QStringLiteral("projector")};
     std::optional<picture::FileName> m_picture;
 };
 
@@ -155,11 +185,27 @@ int main(int argc, char **argv)
     CommandLine line(argc, argv);
     if (line.answered())
         return 0;
+    double zoom = 1;
+    if (!line.zoom(zoom))
+        return 2;
+    toolkitHandler = qInstallMessageHandler(noDisplay);
+    if (line.forProjector()) {
+        // The largest zoom that fits the screen: asked of the toolkit before the real start.
+        std::vector<char *> copy(line.toolkitArguments(), line.toolkitArguments() + line.toolkitCount() + 1);
+        int count = line.toolkitCount();
+        const QGuiApplication probe(count, copy.data());
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        zoom = model::layout::ProjectorZoom(screen.width(), screen.height());
+    }
+    if (zoom != 1) {
+        // The toolkit scales the whole window, its texts, menus and dialogs included.
+        const double given = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1;
+        qputenv("QT_SCALE_FACTOR", QByteArray::number((given > 0 ? given : 1) * zoom));
+    }
 
     QApplication::setApplicationName(QStringLiteral("Kalvero"));
     QApplication::setApplicationVersion(QStringLiteral(KALVERO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("bg.kalvero.Kalvero"));
-    toolkitHandler = qInstallMessageHandler(noDisplay);
     QApplication app(line.toolkitCount(), line.toolkitArguments());
     qInstallMessageHandler(nullptr);
     if (!line.parse())

@@ -13,6 +13,8 @@
 #include <QAccessibleWidget>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -74,7 +76,13 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<picture::F
     : QWidget(parent), m_random(random)
 {
     namespace layout = model::layout;
+    // Qt's own texts, in its file dialog and the message box's menu, in the game's language.
+    static QTranslator qtTexts;
+    if (qtTexts.isEmpty() && qtTexts.load(QStringLiteral("qtbase_bg"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     m_opener = new PictureOpener(this);
+    // A picture of one's own is cut at the board's device pixels, so that it stays sharp when zoomed.
+    m_opener->setTarget(QSize(qRound(model::PictureWidth * devicePixelRatioF()), qRound(model::PictureHeight * devicePixelRatioF())));
     connect(m_opener, &PictureOpener::pictureChosen, this, &MainWindow::usePicture);
     if (startPicture)
         m_opener->open(*startPicture, PictureOpener::Arrival::AtStart);   // decodes while the window is made
