@@ -4,6 +4,7 @@
 #include "model/layout.h"
 #include "model/texts.h"
 
+#include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -156,7 +157,19 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     centre();
 
     Form_Load();
-    // The focus starts in the message box, at the start of the help text.
+    // The focus starts in the message box, at the start of the help text, once the
+    // first frame is on the screen: focusing lays the page out at once, which would
+    // hold that frame back.
+    emscripten_request_animation_frame([](double, void *window) -> EM_BOOL {
+        emscripten_set_timeout([](void *text) { static_cast<WebWindow *>(text)->focusMessageBox(); }, 0, window);
+        return false;
+    }, this);
+}
+
+void WebWindow::focusMessageBox()
+{
+    if (!web::Document()["activeElement"].strictlyEquals(web::Document()["body"]))
+        return;   // the player was quicker
     m_text1.call<void>("focus", val::object());
     m_text1.call<void>("setSelectionRange", 0, 0);
     m_text1.set("scrollTop", 0);

@@ -32,6 +32,7 @@ public:
     void Picture2_Click(int index);   // by slot, 0 to 29
 
 private:
+    void focusMessageBox();
     bool keyDown(const EmscriptenKeyboardEvent &event);
     void moveFocus(bool backwards);   // Tab and Shift+Tab: a closed cycle
     int focusStop() const;            // where the focus is in the Tab cycle; -1 off it
