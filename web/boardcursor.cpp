@@ -10,11 +10,17 @@
 
 using web::val;
 
-BoardCursor::BoardCursor(const WebBoard &board, std::function<void(int slot)> picked)
-    : m_board(board), m_picked(std::move(picked)), m_mark(web::Element("div", "cursorMark", board.grid()))
+void BoardCursor::Write(web::Markup &markup)
 {
-    web::SetAttribute(m_mark, "aria-hidden", "true");
-    web::SetStyle(m_mark, "background-image", "url(\"" + web::CursorMarkImage(50) + "\")");
+    markup.open("div", "cursorMark")
+        .attribute("aria-hidden", "true")
+        .style("background-image", "url(\"" + web::CursorMarkImage(50) + "\")")
+        .close();
+}
+
+BoardCursor::BoardCursor(const WebBoard &board, std::function<void(int slot)> picked)
+    : m_board(board), m_picked(std::move(picked)), m_mark(web::ById("cursorMark"))
+{
     web::SetAttribute(m_board.Picture2(m_cursor), "tabindex", "0");
     placeMark();
 }

@@ -16,6 +16,7 @@ class WebBoard;
 class BoardCursor
 {
 public:
+    static void Write(web::Markup &markup);   // the mark, inside the board's element
     BoardCursor(const WebBoard &board, std::function<void(int slot)> picked);
 
     int cursorSlot() const { return m_cursor; }

@@ -45,6 +45,13 @@ val Document()
     return val::global("document");
 }
 
+val ById(std::string_view id)
+{
+    val element = Document().call<val>("getElementById", std::string(id));
+    assert(!element.isNull());
+    return element;
+}
+
 val Element(const char *tag, std::string_view id, val parent)
 {
     val element = Document().call<val>("createElement", std::string(tag));
@@ -83,13 +90,90 @@ std::string Colour(std::uint32_t rgb)
     return text;
 }
 
-void Place(val element, const forms::TwipRect &twips)
+std::string Escaped(std::string_view text)
 {
-    const forms::PixelRect pixels = forms::ToPixels(twips);
-    SetStyle(element, "left", Pixels(pixels.x));
-    SetStyle(element, "top", Pixels(pixels.y));
-    SetStyle(element, "width", Pixels(pixels.width));
-    SetStyle(element, "height", Pixels(pixels.height));
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+Markup &Markup::open(const char *tag, std::string_view id)
+{
+    endStartTag();
+    m_out.append("<").append(tag);
+    if (!id.empty())
+        m_out.append(" id=\"").append(Escaped(id)).append("\"");
+    m_open.emplace_back(tag);
+    m_inStartTag = true;
+    return *this;
+}
+
+Markup &Markup::attribute(const char *name, std::string_view value)
+{
+    assert(m_inStartTag);
+    m_out.append(" ").append(name).append("=\"").append(Escaped(value)).append("\"");
+    return *this;
+}
+
+Markup &Markup::style(const char *property, std::string_view value)
+{
+    assert(m_inStartTag);
+    m_style.append(property).append(":").append(value).append(";");
+    return *this;
+}
+
+Markup &Markup::place(const forms::TwipRect &twips, const forms::TwipRect &origin)
+{
+    const forms::PixelRect pixels = forms::ToPixels(twips), corner = forms::ToPixels(origin);
+    return style("left", Pixels(pixels.x - corner.x))
+        .style("top", Pixels(pixels.y - corner.y))
+        .style("width", Pixels(pixels.width))
+        .style("height", Pixels(pixels.height));
+}
+
+Markup &Markup::text(std::string_view text)
+{
+    endStartTag();
+    m_out += Escaped(text);
+    return *this;
+}
+
+Markup &Markup::close()
+{
+    assert(!m_open.empty());
+    endStartTag();
+    const std::string tag = m_open.back();
+    m_open.pop_back();
+    if (tag != "input")
+        m_out.append("</").append(tag).append(">");
+    return *this;
+}
+
+const std::string &Markup::finish()
+{
+    assert(m_open.empty());
+    return m_out;
+}
+
+void Markup::endStartTag()
+{
+    if (!m_inStartTag)
+        return;
+    if (!m_style.empty())
+        m_out.append(" style=\"").append(Escaped(m_style)).append("\"");
+    m_style.clear();
+    m_out += ">";
+    m_inStartTag = false;
 }
 
 void Listen(val target, const char *type, Handler handler, bool capture)

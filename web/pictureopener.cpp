@@ -54,6 +54,34 @@ EM_JS(void, kalvero_decode, (int request, EM_VAL file), {
         function() { Module["kalveroFailed"](request, f, 10); });
 });
 
+void PictureOpener::Write(web::Markup &markup)
+{
+    // The file input is never a Tab stop and never shown; the menu opens it.
+    markup.open("input", "pictureFile")
+        .attribute("type", "file")
+        .attribute("accept", "image/*")
+        .attribute("tabindex", "-1")
+        .attribute("aria-hidden", "true")
+        .attribute("hidden", "")
+        .close();
+    markup.open("div", "pictureMenu").attribute("role", "menu").attribute("hidden", "");
+    markup.open("div", "openPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(model::texts::OpenPicture).close();
+    markup.open("div", "builtInPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(model::texts::BuiltInPicture).close();
+    markup.close();
+    markup.open("dialog", "pictureRefused")
+        .attribute("role", "alertdialog")
+        .attribute("aria-modal", "true")
+        .attribute("aria-labelledby", "pictureRefusedTitle")
+        .attribute("aria-describedby", "pictureRefusedText");
+    markup.open("h2", "pictureRefusedTitle").text(model::texts::CannotOpenTitle).close();
+    markup.open("p", "pictureRefusedText").close();
+    markup.open("form", "pictureRefusedForm").attribute("method", "dialog");
+    markup.open("button", "pictureRefusedOk").text(model::texts::Understood).close();
+    markup.close().close();
+}
+
 PictureOpener::PictureOpener(val window, std::function<void(const std::string &)> chosen,
                              std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
     : m_window(window), m_chosen(std::move(chosen)), m_saveFocus(std::move(saveFocus)),
@@ -63,13 +91,12 @@ PictureOpener::PictureOpener(val window, std::function<void(const std::string &)
     opener = this;
     static_assert(int(PictureError::ReadFailed) == 5 && int(PictureError::Damaged) == 10);
 
-    // The file input is never a Tab stop and never shown; the menu opens it.
-    m_input = web::Element("input", "pictureFile", window);
-    web::SetAttribute(m_input, "type", "file");
-    web::SetAttribute(m_input, "accept", "image/*");
-    web::SetAttribute(m_input, "tabindex", "-1");
-    web::SetAttribute(m_input, "aria-hidden", "true");
-    web::SetAttribute(m_input, "hidden", "");
+    m_input = web::ById("pictureFile");
+    m_menu = web::ById("pictureMenu");
+    m_items[0] = web::ById("openPicture");
+    m_items[1] = web::ById("builtInPicture");
+    m_dialog = web::ById("pictureRefused");
+    m_message = web::ById("pictureRefusedText");
     web::Listen(m_input, "change", [this](val) {
         val files = m_input["files"];
         if (files["length"].as<int>() > 0)
@@ -78,15 +105,7 @@ PictureOpener::PictureOpener(val window, std::function<void(const std::string &)
         return false;
     });
 
-    m_menu = web::Element("div", "pictureMenu", window);
-    web::SetAttribute(m_menu, "role", "menu");
-    web::SetAttribute(m_menu, "hidden", "");
-    const std::string_view texts[2] = {model::texts::OpenPicture, model::texts::BuiltInPicture};
     for (int i = 0; i < 2; ++i) {
-        m_items[i] = web::Element("div", i == 0 ? "openPicture" : "builtInPicture", m_menu);
-        web::SetAttribute(m_items[i], "role", "menuitem");
-        web::SetAttribute(m_items[i], "tabindex", "-1");
-        web::SetText(m_items[i], texts[i]);
         web::Listen(m_items[i], "click", [this, i](val) {
             activate(i);
             return true;
@@ -105,17 +124,6 @@ PictureOpener::PictureOpener(val window, std::function<void(const std::string &)
         return false;
     }, true);
 
-    m_dialog = web::Element("dialog", "pictureRefused", window);
-    web::SetAttribute(m_dialog, "role", "alertdialog");
-    web::SetAttribute(m_dialog, "aria-modal", "true");
-    web::SetAttribute(m_dialog, "aria-labelledby", "pictureRefusedTitle");
-    web::SetAttribute(m_dialog, "aria-describedby", "pictureRefusedText");
-    web::SetText(web::Element("h2", "pictureRefusedTitle", m_dialog), model::texts::CannotOpenTitle);
-    m_message = web::Element("p", "pictureRefusedText", m_dialog);
-    val form = web::Element("form", "", m_dialog);
-    web::SetAttribute(form, "method", "dialog");
-    val button = web::Element("button", "pictureRefusedOk", form);
-    web::SetText(button, model::texts::Understood);
     web::Listen(m_dialog, "close", [this](val) {
         m_restoreFocus(m_dialogFocus);
         return false;

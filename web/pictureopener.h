@@ -25,6 +25,7 @@ public:
     // chosen(url) gets a 300 x 250 picture as a URL, or an empty string for the
     // built-in picture. The two focus callbacks save and bring back the focus
     // around the menu and the refusal.
+    static void Write(web::Markup &markup);   // the file input, the menu and the refusal
     PictureOpener(web::val window, std::function<void(const std::string &url)> chosen,
                   std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
 

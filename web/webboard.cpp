@@ -4,45 +4,63 @@
 #include "model/game.h"
 #include "model/geometry.h"
 #include "model/texts.h"
+#include "web/boardcursor.h"
 #include "web/marks.h"
 
 #include <cassert>
 
 using web::val;
 
-WebBoard::WebBoard(val window, std::function<void(int slot)> clicked)
-    : m_grid(web::Element("div", "board", window))
+void WebBoard::Write(web::Markup &markup)
 {
-    web::Place(m_grid, model::Picture1);
-    web::SetAttribute(m_grid, "role", "grid");
-    web::SetAttribute(m_grid, "aria-label", model::texts::BoardName);
-    web::SetAttribute(m_grid, "aria-rowcount", std::to_string(model::GridRows));
-    web::SetAttribute(m_grid, "aria-colcount", std::to_string(model::GridColumns));
-    web::SetStyle(m_grid, "--pick-border", "url(\"" + web::PickBorderImage(50) + "\")");
-
-    m_cells.resize(model::PieceCount, val::null());
+    markup.open("div", "board")
+        .place(model::Picture1)
+        .attribute("role", "grid")
+        .attribute("aria-label", model::texts::BoardName)
+        .attribute("aria-rowcount", std::to_string(model::GridRows))
+        .attribute("aria-colcount", std::to_string(model::GridColumns))
+        .style("--pick-border", "url(\"" + web::PickBorderImage(50) + "\")");
+    // Rows in reading order; each cell at its slot's place relative to its row, the
+    // piece size from the holder, as on the desktop.
+    const auto places = model::SlotPlaces(model::Picture1);
     const forms::TwipRect piece = model::PieceBox(model::Picture1);
     for (int row = 0; row < model::GridRows; ++row) {
-        val line = web::Element("div", "", m_grid);
-        web::SetAttribute(line, "role", "row");
-        web::SetAttribute(line, "class", "row");
-        web::Place(line, {0, float(row) * piece.Height, model::Picture1.Width, piece.Height});
+        const forms::TwipRect line{model::Picture1.Left, model::Picture1.Top + float(row) * piece.Height,
+                                   model::Picture1.Width, piece.Height};
+        markup.open("div", "row" + std::to_string(row)).attribute("role", "row").attribute("class", "row");
+        markup.place(line, model::Picture1);
         for (int column = 0; column < model::GridColumns; ++column) {
             const int slot = column * model::GridRows + row;
-            val cell = web::Element("div", "Picture2_" + std::to_string(slot), line);
-            web::SetAttribute(cell, "role", "gridcell");
-            web::SetAttribute(cell, "class", "slot");
-            web::SetAttribute(cell, "tabindex", "-1");
-            web::SetAttribute(cell, "elementtiming", "Picture2_" + std::to_string(slot));
-            m_cells[std::size_t(slot)] = cell;
-            web::Listen(cell, "click", [clicked, slot](val event) {
-                if (event["button"].as<int>() != 0)
-                    return false;
-                clicked(slot);
-                return true;
-            });
+            const std::string id = "Picture2_" + std::to_string(slot);
+            markup.open("div", id)
+                .attribute("role", "gridcell")
+                .attribute("class", "slot")
+                .attribute("tabindex", "-1")
+                .attribute("aria-colindex", std::to_string(column + 1))
+                .attribute("elementtiming", id)
+                .place(places[std::size_t(slot)], line)
+                .close();
         }
+        markup.close();
     }
+    BoardCursor::Write(markup);
+    markup.close();
+}
+
+WebBoard::WebBoard(std::function<void(int slot)> clicked) : m_grid(web::ById("board"))
+{
+    for (int slot = 0; slot < model::PieceCount; ++slot)
+        m_cells.push_back(web::ById("Picture2_" + std::to_string(slot)));
+    // One listener for the 30 cells: the cell the click landed on.
+    web::Listen(m_grid, "click", [this, clicked](val event) {
+        if (event["button"].as<int>() != 0)
+            return false;
+        const int slot = slotOf(event["target"].call<val>("closest", std::string(".slot")));
+        if (slot < 0)
+            return false;
+        clicked(slot);
+        return true;
+    });
 }
 
 int WebBoard::slotOf(val element) const
@@ -62,19 +80,6 @@ void WebBoard::setSource(const std::string &url)
 
 void WebBoard::BuildBoard(const model::Game &game)
 {
-    // Each cell sits at its slot's place, relative to the board's corner; the
-    // piece size comes from the holder, as on the desktop.
-    const auto places = model::SlotPlaces(model::Picture1);
-    const forms::PixelRect corner = forms::ToPixels(model::Picture1);
-    for (int slot = 0; slot < model::PieceCount; ++slot) {
-        const forms::PixelRect place = forms::ToPixels(places[std::size_t(slot)]);
-        val cell = m_cells[std::size_t(slot)];
-        web::SetStyle(cell, "left", web::Pixels(place.x - corner.x));
-        web::SetStyle(cell, "top", "0px");
-        web::SetStyle(cell, "width", web::Pixels(place.width));
-        web::SetStyle(cell, "height", web::Pixels(place.height));
-        web::SetAttribute(cell, "aria-colindex", std::to_string(slot / model::GridRows + 1));
-    }
     PaintBoard(game);
 }
 

@@ -21,8 +21,10 @@ class Game;
 class WebBoard
 {
 public:
-    // Cells are made inside `window`; `clicked` gets the slot of each left click.
-    WebBoard(web::val window, std::function<void(int slot)> clicked);
+    // The board's elements, each cell at its slot's place; made once, with the window.
+    static void Write(web::Markup &markup);
+    // Takes the elements Write made; `clicked` gets the slot of each left click.
+    explicit WebBoard(std::function<void(int slot)> clicked);
 
     web::val grid() const { return m_grid; }
     web::val Picture2(int slot) const { return m_cells[std::size_t(slot)]; }
@@ -33,7 +35,7 @@ public:
     void setSource(const std::string &url);
     bool showsBuiltIn() const { return m_source.empty(); }
 
-    void BuildBoard(const model::Game &game);     // places every cell, then paints
+    void BuildBoard(const model::Game &game);     // the cells stand at their places: paints
     void RebuildBoard(const model::Game &game);   // builds again; no cell is remade
     // Every cell from the game: its tile, tooltip, screen-reader name, and the
     // border and selected state while its piece is picked. A cell that already

@@ -44,54 +44,72 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     namespace layout = model::layout;
     val document = web::Document();
     document.set("title", std::string(model::texts::WindowTitle));
-    m_window = web::Element("div", "Kalvero", document["body"]);
-    web::Place(m_window, layout::ClientArea);
-    web::SetStyle(m_window, "background-color", web::Colour(layout::WindowColour));
 
-    // In reading order: top to bottom, then left to right.
-    m_label1 = web::Element("div", "Label1_0", m_window);
-    web::Place(m_label1, layout::Label1);
-    web::SetStyle(m_label1, "background-color", web::Colour(layout::Label1Colour));
-    web::SetText(m_label1, model::texts::BoardTitle);
-    web::SetAttribute(m_label1, "elementtiming", "Label1_0");
-
-    m_board = std::make_unique<WebBoard>(m_window, [this](int slot) { Picture2_Click(slot); });
-    m_cursor = std::make_unique<BoardCursor>(*m_board, [this](int slot) { Picture2_Click(slot); });
-
+    // The whole window in one piece of markup, in reading order: top to bottom,
+    // then left to right.
+    web::Markup markup;
+    // Centred by the page's style, on whole pixels; reading the viewport's size here
+    // would lay the page out before its first frame.
+    const forms::PixelRect client = forms::ToPixels(layout::ClientArea);
+    markup.open("div", "Kalvero")
+        .style("width", web::Pixels(client.width))
+        .style("height", web::Pixels(client.height))
+        .style("background-color", web::Colour(layout::WindowColour));
+    markup.open("div", "Label1_0")
+        .place(layout::Label1)
+        .style("background-color", web::Colour(layout::Label1Colour))
+        .attribute("elementtiming", "Label1_0")
+        .text(model::texts::BoardTitle)
+        .close();
+    WebBoard::Write(markup);
     for (int i = 0; i < 4; ++i) {
-        val button = web::Element("button", "Command1_" + std::to_string(i), m_window);
-        web::SetAttribute(button, "type", "button");
-        web::SetAttribute(button, "class", "command");
-        web::SetAttribute(button, "elementtiming", "Command1_" + std::to_string(i));
-        web::Place(button, layout::Command1[i].place);
-        web::SetStyle(button, "--face", web::Colour(layout::Command1[i].face));
-        web::SetStyle(button, "--held", web::Colour(darker(layout::Command1[i].face)));
-        web::SetText(button, model::texts::Commands[i]);
-        web::Listen(button, "click", [this, i](val) {
+        const std::string id = "Command1_" + std::to_string(i);
+        markup.open("button", id)
+            .attribute("type", "button")
+            .attribute("class", "command")
+            .attribute("elementtiming", id)
+            .place(layout::Command1[i].place)
+            .style("--face", web::Colour(layout::Command1[i].face))
+            .style("--held", web::Colour(darker(layout::Command1[i].face)))
+            .text(model::texts::Commands[i])
+            .close();
+    }
+    markup.open("textarea", "Text1_0")
+        .place(layout::Text1)
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .attribute("spellcheck", "false")
+        .attribute("elementtiming", "Text1_0")
+        .text(withLineFeeds(model::texts::HelpText))
+        .close();
+    // Swap lines and the announcement are read once each, as they arrive.
+    markup.open("div", "announcer")
+        .attribute("role", "log")
+        .attribute("aria-live", "polite")
+        .attribute("aria-relevant", "additions")
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .close();
+    PictureOpener::Write(markup);
+    markup.close();
+    document["body"].call<void>("insertAdjacentHTML", std::string("afterbegin"), markup.finish());
+
+    m_window = web::ById("Kalvero");
+    m_label1 = web::ById("Label1_0");
+    m_text1 = web::ById("Text1_0");
+    m_announcer = web::ById("announcer");
+    m_board = std::make_unique<WebBoard>([this](int slot) { Picture2_Click(slot); });
+    m_cursor = std::make_unique<BoardCursor>(*m_board, [this](int slot) { Picture2_Click(slot); });
+    for (int i = 0; i < 4; ++i) {
+        m_command1.push_back(web::ById("Command1_" + std::to_string(i)));
+        web::Listen(m_command1.back(), "click", [this, i](val) {
             Command1_Click(i);
             return false;
         });
-        m_command1.push_back(button);
     }
-
-    m_text1 = web::Element("textarea", "Text1_0", m_window);
-    web::Place(m_text1, layout::Text1);
-    web::SetAttribute(m_text1, "aria-label", model::texts::MessageBoxName);
-    web::SetAttribute(m_text1, "spellcheck", "false");
-    web::SetAttribute(m_text1, "elementtiming", "Text1_0");
-    m_text1.set("value", withLineFeeds(model::texts::HelpText));
     // The box keeps no undo steps of its own: Ctrl+Z is "Ход назад" (keyDown).
     web::Listen(m_text1, "beforeinput", [](val event) {
         const std::string type = event["inputType"].as<std::string>();
         return type == "historyUndo" || type == "historyRedo";
     });
-
-    // Swap lines and the announcement are read once each, as they arrive.
-    m_announcer = web::Element("div", "announcer", m_window);
-    web::SetAttribute(m_announcer, "role", "log");
-    web::SetAttribute(m_announcer, "aria-live", "polite");
-    web::SetAttribute(m_announcer, "aria-relevant", "additions");
-    web::SetAttribute(m_announcer, "aria-label", model::texts::MessageBoxName);
 
     m_opener = std::make_unique<PictureOpener>(
         m_window, [this](const std::string &url) { usePicture(url); }, [this] { return saveFocus(); },
@@ -150,12 +168,6 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
                                     [](int, const EmscriptenKeyboardEvent *event, void *window) -> EM_BOOL {
                                         return static_cast<WebWindow *>(window)->keyDown(*event);
                                     });
-    web::Listen(val::global("window"), "resize", [this](val) {
-        centre();
-        return false;
-    });
-    centre();
-
     Form_Load();
     // The focus starts in the message box, at the start of the help text, once the
     // first frame is on the screen: focusing lays the page out at once, which would
@@ -295,16 +307,6 @@ void WebWindow::announce(std::string_view text)
     web::SetText(line, text);
     while (m_announcer["childElementCount"].as<int>() > 3)
         m_announcer["firstElementChild"].call<void>("remove");
-}
-
-void WebWindow::centre()
-{
-    // On whole CSS pixels, so that every tile pixel is a screen pixel.
-    const forms::PixelRect size = forms::ToPixels(model::layout::ClientArea);
-    val window = val::global("window");
-    const int width = window["innerWidth"].as<int>(), height = window["innerHeight"].as<int>();
-    web::SetStyle(m_window, "left", web::Pixels(std::max(0, (width - size.width) / 2)));
-    web::SetStyle(m_window, "top", web::Pixels(std::max(0, (height - size.height) / 2)));
 }
 
 PictureOpener::Focus WebWindow::saveFocus() const

@@ -17,7 +17,7 @@
 struct EmscriptenKeyboardEvent;
 
 // The element with id Kalvero is the window's client area, 466 x 424 CSS pixels,
-// centred in the page on whole pixels. It holds the title line, the board, the
+// centred in the page on whole pixels (by the page's style). It holds the title line, the board, the
 // four command buttons and the message box, each at its designed place. The
 // window holds the game and the generator; a click or a command goes to the game
 // first, then PaintBoard brings the board up to date and the message box takes
@@ -38,7 +38,6 @@ private:
     int focusStop() const;            // where the focus is in the Tab cycle; -1 off it
     void applyText(const model::TextChange &change);
     void announce(std::string_view text);
-    void centre();
     void usePicture(const std::string &url);
     PictureOpener::Focus saveFocus() const;
     void restoreFocus(const PictureOpener::Focus &focus);
