@@ -11,6 +11,19 @@
 
 using web::val;
 
+namespace {
+
+// Where a tile's rectangle of the source lies, as a background position.
+std::string tilePosition(int tile)
+{
+    const forms::TwipRect piece = model::PieceBox(model::Picture1);
+    const model::PieceOffset offset = model::LocatePiece(tile, piece.Width, piece.Height);
+    const forms::PixelRect from = forms::ToPixels({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
+    return web::Pixels(-from.x) + " " + web::Pixels(-from.y);
+}
+
+} // namespace
+
 void WebBoard::Write(web::Markup &markup)
 {
     markup.open("div", "board")
@@ -31,14 +44,20 @@ void WebBoard::Write(web::Markup &markup)
         markup.place(line, model::Picture1);
         for (int column = 0; column < model::GridColumns; ++column) {
             const int slot = column * model::GridRows + row;
+            // As start-up paints it: the ordered board, nothing picked.
             const std::string id = "Picture2_" + std::to_string(slot);
+            const std::string_view tile = model::TileText(slot);
             markup.open("div", id)
                 .attribute("role", "gridcell")
                 .attribute("class", "slot")
-                .attribute("tabindex", "-1")
+                .attribute("tabindex", slot == 0 ? "0" : "-1")
                 .attribute("aria-colindex", std::to_string(column + 1))
+                .attribute("aria-selected", "false")
+                .attribute("title", tile)
+                .attribute("aria-label", model::texts::SlotName(slot, tile))
                 .attribute("elementtiming", id)
                 .place(places[std::size_t(slot)], line)
+                .style("--tile-position", tilePosition(slot))
                 .close();
         }
         markup.close();
@@ -98,7 +117,6 @@ void WebBoard::PaintBoard(const model::Game &game)
             web::SetStyle(m_grid, "--picture", "url(\"" + m_source + "\")");
         m_paintedSource = m_sourceNumber;
     }
-    const forms::TwipRect piece = model::PieceBox(model::Picture1);
     for (int slot = 0; slot < model::PieceCount; ++slot) {
         const int tile = game.history().currentTile(slot);
         const int border = game.hasBorder(slot) ? 1 : 0;
@@ -107,9 +125,7 @@ void WebBoard::PaintBoard(const model::Game &game)
             continue;
         val cell = m_cells[std::size_t(slot)];
         if (shown.tile != tile) {
-            const model::PieceOffset offset = model::LocatePiece(tile, piece.Width, piece.Height);
-            const forms::PixelRect from = forms::ToPixels({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
-            web::SetStyle(cell, "--tile-position", web::Pixels(-from.x) + " " + web::Pixels(-from.y));
+            web::SetStyle(cell, "--tile-position", tilePosition(tile));
             const std::string_view text = game.history().currentText(slot);
             web::SetAttribute(cell, "title", text);
             web::SetAttribute(cell, "aria-label", model::texts::SlotName(slot, text));

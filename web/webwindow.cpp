@@ -41,56 +41,13 @@ std::string withLineFeeds(std::string_view text)
 
 WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
 {
-    namespace layout = model::layout;
     val document = web::Document();
     document.set("title", std::string(model::texts::WindowTitle));
 
-    // The whole window in one piece of markup, in reading order: top to bottom,
-    // then left to right.
-    web::Markup markup;
-    // Centred by the page's style, on whole pixels; reading the viewport's size here
-    // would lay the page out before its first frame.
-    const forms::PixelRect client = forms::ToPixels(layout::ClientArea);
-    markup.open("div", "Kalvero")
-        .style("width", web::Pixels(client.width))
-        .style("height", web::Pixels(client.height))
-        .style("background-color", web::Colour(layout::WindowColour));
-    markup.open("div", "Label1_0")
-        .place(layout::Label1)
-        .style("background-color", web::Colour(layout::Label1Colour))
-        .attribute("elementtiming", "Label1_0")
-        .text(model::texts::BoardTitle)
-        .close();
-    WebBoard::Write(markup);
-    for (int i = 0; i < 4; ++i) {
-        const std::string id = "Command1_" + std::to_string(i);
-        markup.open("button", id)
-            .attribute("type", "button")
-            .attribute("class", "command")
-            .attribute("elementtiming", id)
-            .place(layout::Command1[i].place)
-            .style("--face", web::Colour(layout::Command1[i].face))
-            .style("--held", web::Colour(darker(layout::Command1[i].face)))
-            .text(model::texts::Commands[i])
-            .close();
-    }
-    markup.open("textarea", "Text1_0")
-        .place(layout::Text1)
-        .attribute("aria-label", model::texts::MessageBoxName)
-        .attribute("spellcheck", "false")
-        .attribute("elementtiming", "Text1_0")
-        .text(withLineFeeds(model::texts::HelpText))
-        .close();
-    // Swap lines and the announcement are read once each, as they arrive.
-    markup.open("div", "announcer")
-        .attribute("role", "log")
-        .attribute("aria-live", "polite")
-        .attribute("aria-relevant", "additions")
-        .attribute("aria-label", model::texts::MessageBoxName)
-        .close();
-    PictureOpener::Write(markup);
-    markup.close();
-    document["body"].call<void>("insertAdjacentHTML", std::string("afterbegin"), markup.finish());
+    // The page's file carries the window as the build wrote it; otherwise it is
+    // written now.
+    if (document.call<val>("getElementById", std::string("Kalvero")).isNull())
+        document["body"].call<void>("insertAdjacentHTML", std::string("afterbegin"), Markup());
 
     m_window = web::ById("Kalvero");
     m_label1 = web::ById("Label1_0");
@@ -169,6 +126,7 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
                                         return static_cast<WebWindow *>(window)->keyDown(*event);
                                     });
     Form_Load();
+    m_window.call<void>("removeAttribute", std::string("aria-busy"));
     // The focus starts in the message box, at the start of the help text, once the
     // first frame is on the screen: focusing lays the page out at once, which would
     // hold that frame back.
@@ -185,6 +143,59 @@ void WebWindow::focusMessageBox()
     m_text1.call<void>("focus", val::object());
     m_text1.call<void>("setSelectionRange", 0, 0);
     m_text1.set("scrollTop", 0);
+}
+
+std::string WebWindow::Markup()
+{
+    namespace layout = model::layout;
+    // The whole window in one piece of markup, in reading order: top to bottom,
+    // then left to right.
+    web::Markup markup;
+    // Centred by the page's style, on whole pixels; reading the viewport's size here
+    // would lay the page out before its first frame.
+    const forms::PixelRect client = forms::ToPixels(layout::ClientArea);
+    markup.open("div", "Kalvero")
+        .attribute("aria-busy", "true")   // until the game has started
+        .style("width", web::Pixels(client.width))
+        .style("height", web::Pixels(client.height))
+        .style("background-color", web::Colour(layout::WindowColour));
+    markup.open("div", "Label1_0")
+        .place(layout::Label1)
+        .style("background-color", web::Colour(layout::Label1Colour))
+        .attribute("elementtiming", "Label1_0")
+        .text(model::texts::BoardTitle)
+        .close();
+    WebBoard::Write(markup);
+    for (int i = 0; i < 4; ++i) {
+        const std::string id = "Command1_" + std::to_string(i);
+        markup.open("button", id)
+            .attribute("type", "button")
+            .attribute("class", "command")
+            .attribute("elementtiming", id)
+            .place(layout::Command1[i].place)
+            .style("--face", web::Colour(layout::Command1[i].face))
+            .style("--held", web::Colour(darker(layout::Command1[i].face)))
+            .text(model::texts::Commands[i])
+            .close();
+    }
+    markup.open("textarea", "Text1_0")
+        .place(layout::Text1)
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .attribute("spellcheck", "false")
+        .attribute("elementtiming", "Text1_0")
+        .attribute("autofocus", "")
+        .text(withLineFeeds(model::texts::HelpText))
+        .close();
+    // Swap lines and the announcement are read once each, as they arrive.
+    markup.open("div", "announcer")
+        .attribute("role", "log")
+        .attribute("aria-live", "polite")
+        .attribute("aria-relevant", "additions")
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .close();
+    PictureOpener::Write(markup);
+    markup.close();
+    return markup.finish();
 }
 
 void WebWindow::Form_Load()

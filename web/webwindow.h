@@ -12,6 +12,7 @@
 #include <vector>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 struct EmscriptenKeyboardEvent;
@@ -26,6 +27,10 @@ class WebWindow
 {
 public:
     explicit WebWindow(forms::ClockRandom random);
+    // The window's elements as markup, in the state start-up leaves them: the
+    // build puts it into the page's file, so that the window shows before the
+    // WebAssembly has started.
+    static std::string Markup();
 
     void Form_Load();
     void Command1_Click(int index);   // by button index, 0 to 3

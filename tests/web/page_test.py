@@ -75,7 +75,7 @@ def pattern(x, y):
 class Page:
     def __init__(self, browser):
         self.b = browser
-        browser.navigate("file://" + PAGE, ready="document.getElementById('Picture2_29')")
+        browser.navigate("file://" + PAGE, ready="!document.getElementById('Kalvero').hasAttribute('aria-busy')")
         browser.wait_for("document.fonts.status === 'loaded'")
         browser.next_frames(2)
 
