@@ -1,0 +1,534 @@
+#!/usr/bin/python3
+# page_test.py: kalvero.html in headless Chromium, played with real mouse and key
+# events, seen through screenshots and Chromium's own accessibility tree.
+#   page_test.py KALVERO_HTML
+import base64
+import os
+import struct
+import sys
+import tempfile
+import traceback
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cdp import Browser, Image  # noqa: E402
+
+PAGE = os.path.abspath(sys.argv[1])
+CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "pictures")
+WINDOW = (167, 138)   # (800 - 466) / 2, (700 - 424) / 2
+BOARD = (WINDOW[0] + 64, WINDOW[1] + 30)
+YELLOW, BLACK, WHITE = (255, 214, 0), (0, 0, 0), (255, 255, 255)
+HELP_FIRST = "Пъзел е вид игра, за не чак толкова възрастни"
+HELP_LAST = " - Ход назад - връща предходната ситуация от съхранената история на ходовете.\n"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def equal(actual, expected, what):
+    if actual != expected:
+        raise Failure(f"{what}: {actual!r}, expected {expected!r}")
+
+
+def slot_centre(slot):
+    return BOARD[0] + 50 * (slot // 5) + 25, BOARD[1] + 50 * (slot % 5) + 25
+
+
+def ring(x, y, size=50):
+    """How far (x, y) lies in from the slot's edge: 0 for the outermost ring."""
+    return min(x, y, size - 1 - x, size - 1 - y)
+
+
+def walk_index(x, y, size=50):
+    last = size - 1
+    if y == 0:
+        return x
+    if x == last:
+        return last + y
+    if y == last:
+        return 2 * last + (last - x)
+    return 3 * last + (last - y)
+
+
+def write_png(path, width, height, pixel):
+    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in pixel(x, y)) for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def pattern(x, y):
+    """A picture no two pieces of which look alike."""
+    return ((x * 7 + y * 3) % 256, (x * 2 + y * 11) % 256, (x ^ y) % 256)
+
+
+class Page:
+    def __init__(self, browser):
+        self.b = browser
+        browser.navigate("file://" + PAGE, ready="!document.getElementById('Kalvero').hasAttribute('aria-busy')")
+        browser.wait_for("document.fonts.status === 'loaded'")
+        browser.next_frames(2)
+
+    def js(self, expression):
+        return self.b.evaluate(expression)
+
+    def tiles(self):
+        return [int(t) for t in self.js("[...Array(30).keys()].map(s => "
+                                        "document.getElementById('Picture2_' + s).title)")]
+
+    def picked(self):
+        return [s for s, v in enumerate(self.js(
+            "[...Array(30).keys()].map(s => document.getElementById('Picture2_' + s)"
+            ".getAttribute('aria-selected'))")) if v == "true"]
+
+    def text(self):
+        return self.js("document.getElementById('Text1_0').value")
+
+    def active(self):
+        return self.js("document.activeElement.id")
+
+    def click_slot(self, slot, button="left"):
+        self.b.mouse(*slot_centre(slot), button=button)
+
+    def press(self, command):
+        box = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                      f"(document.getElementById('Command1_{command}').getBoundingClientRect())")
+        self.b.mouse(*box)
+
+    def board(self, scale=1):
+        self.b.next_frames(2)
+        import base64 as b64
+        data = self.b.call("Page.captureScreenshot", format="png",
+                           clip=dict(x=BOARD[0], y=BOARD[1], width=300, height=250, scale=1))["data"]
+        image = Image.from_png(b64.b64decode(data))
+        equal((image.width, image.height), (300 * scale, 250 * scale), "board screenshot size")
+        return image
+
+    def source(self):
+        """The picture the board cuts from, decoded by the browser itself, as RGB rows."""
+        data = self.js("""(async () => {
+            const style = getComputedStyle(document.getElementById('board'));
+            let url = style.getPropertyValue('--picture').trim() || style.getPropertyValue('--builtin').trim();
+            url = url.replace(/^url\\(["']?/, '').replace(/["']?\\)$/, '');
+            const bitmap = await createImageBitmap(await (await fetch(url)).blob());
+            const canvas = new OffscreenCanvas(300, 250);
+            const context = canvas.getContext('2d');
+            context.drawImage(bitmap, 0, 0);
+            const rgba = context.getImageData(0, 0, 300, 250).data;
+            let text = '';
+            for (let i = 0; i < rgba.length; i += 4)
+                text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+            return btoa(text);
+        })()""")
+        raw = base64.b64decode(data)
+        return Image(300, 250, [raw[900 * y:900 * (y + 1)] for y in range(250)])
+
+
+def expect_board(page, source, tiles, borders=(), mark=None, scale=1):
+    """Every slot shows its tile cut from the source; bordered slots and the mark as designed."""
+    shot = page.board(scale)
+    for slot in range(30):
+        tile = tiles[slot]
+        sx, sy = 50 * (tile // 5), 50 * (tile % 5)
+        dx, dy = 50 * (slot // 5), 50 * (slot % 5)
+        for y in range(50):
+            for x in range(50):
+                expected = source.pixel(sx + x, sy + y)
+                r = ring(x, y)
+                if slot in borders and r == 0:
+                    expected = WHITE if walk_index(x, y) % 6 < 3 else BLACK
+                if slot == mark and r in (1, 2, 3):
+                    expected = YELLOW if r == 2 else BLACK
+                for j in range(scale):
+                    for i in range(scale):
+                        got = shot.pixel(scale * (dx + x) + i, scale * (dy + y) + j)
+                        if got != expected:
+                            raise Failure(f"slot {slot} (tile {tile}) pixel ({x}, {y}) at scale {scale}: "
+                                          f"{got}, expected {expected}")
+
+
+# The checks, each on a fresh page unless it says otherwise.
+
+def window_layout(page):
+    box = page.js("(r => [r.x, r.y, r.width, r.height])(document.getElementById('Kalvero').getBoundingClientRect())")
+    equal(box, [WINDOW[0], WINDOW[1], 466, 424], "window place")
+    equal(page.js("[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight]"), [800, 700],
+          "scrolling size")
+    equal(page.js("document.title"), "kalvero.bg Изобразително изкуство - пъзел", "title")
+    places = page.js("""Object.fromEntries(['Label1_0', 'board', 'Command1_0', 'Command1_1', 'Command1_2',
+        'Command1_3', 'Text1_0'].map(id => { const r = document.getElementById(id).getBoundingClientRect();
+        const w = document.getElementById('Kalvero').getBoundingClientRect();
+        return [id, [r.x - w.x, r.y - w.y, r.width, r.height]]; }))""")
+    equal(places, {"Label1_0": [32, 0, 361, 25], "board": [64, 30, 300, 250], "Command1_0": [376, 40, 81, 25],
+                   "Command1_1": [376, 72, 81, 25], "Command1_2": [376, 200, 81, 25],
+                   "Command1_3": [376, 240, 81, 25], "Text1_0": [8, 296, 449, 121]}, "designed places")
+    colours = page.js("""['Kalvero', 'Label1_0', 'Command1_0', 'Command1_1', 'Command1_2', 'Command1_3']
+        .map(id => getComputedStyle(document.getElementById(id)).backgroundColor)""")
+    equal(colours, ["rgb(192, 192, 255)", "rgb(255, 192, 128)", "rgb(255, 128, 128)", "rgb(128, 255, 128)",
+                    "rgb(128, 128, 255)", "rgb(255, 0, 255)"], "colours")
+    equal(page.js("[0, 1, 2, 3].map(i => document.getElementById('Command1_' + i).textContent)"),
+          ["Изчисти", "Размести", "Размени", "Ход назад"], "captions")
+    equal(page.js("document.getElementById('Label1_0').textContent"),
+          "Изобразително изкуство - подреждане на пъзел", "title line")
+    text = page.text()
+    check(text.startswith(HELP_FIRST) and text.endswith(HELP_LAST), "the help text starts the message box")
+    equal(text.count("\n"), 12, "help text lines")
+    equal(page.js("document.fonts.check('16px \"Kalvero Serif\"', 'Изчисти')"), True, "embedded font")
+    equal(page.js("getComputedStyle(document.getElementById('Text1_0')).fontSize"), "16px", "font size")
+    # Cyrillic drawn by the embedded font, not a fallback: its metrics are Times New Roman's.
+    width = page.js("(() => { const c = document.createElement('canvas').getContext('2d');"
+                    "c.font = '16px \"Kalvero Serif\"'; return Math.round(c.measureText('Размести').width); })()")
+    check(50 <= width <= 70, f"the caption's width in the window font: {width}")
+    equal(page.active(), "Text1_0", "focus at start")
+
+
+def startup_pixels_and_tooltips(page):
+    source = page.source()
+    equal(page.tiles(), list(range(30)), "tooltips after start-up")
+    equal(page.js("document.getElementById('Picture2_7').getAttribute('aria-label')"), "Поле 7: част 7",
+          "slot name")
+    expect_board(page, source, list(range(30)))
+
+
+def shuffle_picks_swap_undo(page):
+    source = page.source()
+    page.press(1)
+    tiles = page.tiles()
+    equal(sorted(tiles), list(range(30)), "a shuffle is a permutation")
+    check(tiles != list(range(30)), "the shuffle moved pieces")
+    equal(page.text(), "", "the message box after a shuffle")
+    expect_board(page, source, tiles)
+    page.click_slot(3)
+    page.click_slot(8)
+    expect_board(page, source, tiles, borders=(3, 8))
+    page.click_slot(15)
+    equal(page.picked(), [8, 15], "picks slide on")
+    expect_board(page, source, tiles, borders=(8, 15))
+    equal(page.js("document.getElementById('Picture2_15').getAttribute('aria-label')"),
+          f"Поле 15: част {tiles[15]}", "slot name after a shuffle")
+    page.press(2)
+    swapped = list(tiles)
+    swapped[8], swapped[15] = swapped[15], swapped[8]
+    equal(page.tiles(), swapped, "tooltips after the swap")
+    equal(page.text(), f"Разменям: {tiles[15]} и {tiles[8]}\n", "swap line")
+    equal(page.js("document.querySelector('#announcer').lastElementChild.textContent"),
+          f"Разменям: {tiles[15]} и {tiles[8]}", "announced swap line")
+    expect_board(page, source, swapped)
+    # Undo with Ctrl+Z from the message box: the box's own undo stays out of it.
+    page.b.mouse(WINDOW[0] + 200, WINDOW[1] + 350)
+    page.b.type_text("ab")
+    page.b.key("z", ctrl=True)
+    equal(page.tiles(), tiles, "Ctrl+Z undid the swap")
+    equal(page.text(), "", "undo empties the message box")
+    page.press(3)
+    equal(page.tiles(), list(range(30)), "undo across the shuffle")
+    page.click_slot(4)
+    page.press(3)   # at depth 1: nothing changes, the pick stays
+    equal(page.picked(), [4], "undo at depth 1 keeps the pick")
+    page.press(2)   # one pick: swap declines
+    equal(page.picked(), [4], "swap with one pick keeps it")
+    expect_board(page, source, list(range(30)), borders=(4,))
+
+
+def solved_text(page):
+    page.b.mouse(WINDOW[0] + 200, WINDOW[1] + 350)
+    page.b.type_text("x")
+    page.click_slot(28)
+    page.click_slot(29)
+    page.press(2)
+    text = page.text()
+    check("x" in text and text.endswith(HELP_LAST + "Разменям: 29 и 28\n"),
+          "the swap line follows what is in the box, typed text included")
+    page.click_slot(28)
+    page.click_slot(29)
+    page.press(2)
+    equal(page.text(), "Правилно подреден пъзел!", "solved text")
+    page.click_slot(5)
+    page.click_slot(6)
+    page.press(2)
+    equal(page.text(), "Правилно подреден пъзел!Разменям: 6 и 5\n", "the next line on the same line")
+    page.press(0)
+    equal(page.text(), "", "clear empties the box")
+    equal(page.tiles(), list(range(30)), "clear assembles the picture")
+
+
+def tab_cycle(page):
+    forwards = []
+    for _ in range(7):
+        page.b.key("Tab")
+        forwards.append(page.active())
+    equal(forwards, ["Picture2_0", "Command1_0", "Command1_1", "Command1_2", "Command1_3", "Text1_0",
+                     "Picture2_0"], "Tab order")
+    page.b.key("Tab", shift=True)
+    equal(page.active(), "Text1_0", "Shift+Tab from the board")
+    backwards = []
+    for _ in range(6):
+        page.b.key("Tab", shift=True)
+        backwards.append(page.active())
+    equal(backwards, ["Command1_3", "Command1_2", "Command1_1", "Command1_0", "Picture2_0", "Text1_0"],
+          "Shift+Tab order")
+
+
+def keyboard_game(page):
+    source = page.source()
+    page.b.key("Tab")   # the board, cursor at slot 0
+    expect_board(page, source, list(range(30)), mark=0)
+    keys = [("ArrowLeft", 0), ("ArrowUp", 0), ("ArrowRight", 5), ("ArrowDown", 6), ("End", 26), ("ArrowRight", 26),
+            ("Home", 1), ("ArrowDown", 2), ("ArrowDown", 3), ("ArrowDown", 4), ("ArrowDown", 4), ("End", 29)]
+    for key, slot in keys:
+        page.b.key(key)
+        equal(page.active(), f"Picture2_{slot}", f"cursor after {key}")
+    page.b.key(" ")
+    page.b.key("Home")
+    page.b.key("Enter")
+    equal(page.picked(), [4, 29], "Space and Enter pick")
+    expect_board(page, source, list(range(30)), borders=(4, 29), mark=4)
+    for _ in range(3):
+        page.b.key("Tab")
+    equal(page.active(), "Command1_2", "Tab to the swap button")
+    page.b.key(" ")
+    tiles = list(range(30))
+    tiles[4], tiles[29] = 29, 4
+    equal(page.tiles(), tiles, "swap by the keyboard")
+    check(page.text().endswith(HELP_LAST + "Разменям: 4 и 29\n"), "swap line by the keyboard")
+    page.b.key("z", ctrl=True)
+    equal(page.tiles(), list(range(30)), "Ctrl+Z from a button")
+    # A click moves the cursor and shows no mark; a key shows it again.
+    page.click_slot(12)
+    equal(page.active(), "Picture2_12", "a click moves the cursor")
+    expect_board(page, source, list(range(30)), borders=(12,))
+    page.b.key("ArrowDown")
+    expect_board(page, source, list(range(30)), borders=(12,), mark=13)
+    page.b.key("Tab")
+    expect_board(page, source, list(range(30)), borders=(12,))   # no mark off the board
+    equal(page.js("document.querySelector('#pictureFile').tabIndex"), -1, "the file input is no Tab stop")
+
+
+def accessibility_tree(page):
+    page.click_slot(7)
+    tree = page.b.call("Accessibility.getFullAXTree")["nodes"]
+    nodes = {n["nodeId"]: n for n in tree}
+
+    def role(n):
+        return n.get("role", {}).get("value")
+
+    def name(n):
+        return n.get("name", {}).get("value")
+
+    grids = [n for n in tree if role(n) == "grid"]
+    equal([name(g) for g in grids], ["Пъзел"], "the grid")
+    rows = [nodes[c] for c in grids[0].get("childIds", []) if role(nodes[c]) == "row"]
+    equal(len(rows), 5, "rows of the grid")
+    cells = []
+    for row in rows:
+        found = [nodes[c] for c in row.get("childIds", []) if role(nodes[c]) == "gridcell"]
+        equal(len(found), 6, "cells of a row")
+        cells += found
+    expected = [f"Поле {5 * (i % 6) + i // 6}: част {5 * (i % 6) + i // 6}" for i in range(30)]
+    equal([name(c) for c in cells], expected, "cells in reading order")
+    selected = [name(c) for c in cells
+                if any(p["name"] == "selected" and p["value"]["value"] for p in c.get("properties", []))]
+    equal(selected, ["Поле 7: част 7"], "the picked cell is selected")
+    logs = [n for n in tree if role(n) == "log"]
+    check(logs, "a live log for the message box")
+
+
+def open_from_menu(page, path):
+    page.b.call("Page.setInterceptFileChooserDialog", enabled=True)
+    page.click_slot(10, button="right")
+    equal(page.js("document.getElementById('pictureMenu').hidden"), False, "the menu opens")
+    equal(page.js("[...document.querySelectorAll('#pictureMenu [role=menuitem]')].map(e => e.textContent)"),
+          ["Отвори картина…", "Върни вградената картина"], "menu items")
+    item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                   "(document.getElementById('openPicture').getBoundingClientRect())")
+    page.b.mouse(*item)
+    chooser = page.b.wait_event("Page.fileChooserOpened")
+    page.b.call("DOM.setFileInputFiles", files=[path], backendNodeId=chooser["backendNodeId"])
+
+
+def drop_file(page, path, at=(WINDOW[0] + 200, WINDOW[1] + 350)):
+    data = dict(items=[], files=[path], dragOperationsMask=1)
+    for kind in ("dragEnter", "dragOver", "drop"):
+        page.b.call("Input.dispatchDragEvent", type=kind, x=at[0], y=at[1], data=data)
+
+
+def wait_for_refusal(page):
+    page.b.wait_for("document.getElementById('pictureRefused').open")
+    return page.js("document.getElementById('pictureRefusedText').textContent")
+
+
+def opening_pictures(page):
+    folder = tempfile.mkdtemp(prefix="kalvero-pictures-")
+    exact = os.path.join(folder, "exact.png")
+    wide = os.path.join(folder, "широка.png")
+    write_png(exact, 300, 250, pattern)
+    write_png(wide, 900, 250, lambda x, y: pattern(x - 300, y) if 300 <= x < 600 else (255, 0, 0))
+    page.press(1)
+    page.click_slot(0)
+    open_from_menu(page, exact)
+    page.b.wait_for("getComputedStyle(document.getElementById('board')).getPropertyValue('--picture') !== ''")
+    equal(page.tiles(), list(range(30)), "a new picture comes assembled")
+    equal(page.picked(), [], "and with nothing picked")
+    equal(page.text(), "", "and an empty message box")
+    reference = Image(300, 250, [bytes(c for x in range(300) for c in pattern(x, y)) for y in range(250)])
+    expect_board(page, reference, list(range(30)))
+    drop_file(page, wide)
+    page.b.wait_for("document.getElementById('board').style.getPropertyValue('--picture').length > 0 && "
+                    "document.getElementById('Picture2_0').title === '0'")
+    page.b.next_frames(3)
+    expect_board(page, reference, list(range(30)))   # the middle of a wide picture
+    # The built-in one comes back from the menu, which then offers it no more.
+    page.click_slot(3, button="right")
+    item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                   "(document.getElementById('builtInPicture').getBoundingClientRect())")
+    page.b.mouse(*item)
+    equal(page.js("getComputedStyle(document.getElementById('board')).getPropertyValue('--picture')"), "",
+          "the built-in picture again")
+    page.click_slot(3, button="right")
+    equal(page.js("document.getElementById('builtInPicture').getAttribute('aria-disabled')"), "true",
+          "the built-in picture is offered only when another shows")
+    page.b.key("Escape")
+    equal(page.js("document.getElementById('pictureMenu').hidden"), True, "Escape closes the menu")
+
+
+def refusals(page):
+    folder = tempfile.mkdtemp(prefix="kalvero-bad-")
+    files = {}
+
+    def make(name, data):
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        files[name] = path
+
+    make("празен.jpg", b"")
+    make("бележка.jpg", "Това не е картина.\n".encode())
+    with open(os.path.join(CORPUS, "48x40.png"), "rb") as f:
+        make("cut.png", f.read()[:1500])
+    with open(os.path.join(CORPUS, "huge.bmp"), "rb") as f:
+        make("huge.bmp", f.read())
+    make("<i>bold<i>.png", b"\x89PNG\r\n\x1a\n")
+    expected = {
+        "празен.jpg": "„празен.jpg“ не може да се отвори: файлът е празен.",
+        "бележка.jpg": "„бележка.jpg“ не може да се отвори: това не е изображение във формат, който програмата чете.",
+        "cut.png": "„cut.png“ не може да се отвори: изображението е повредено или непълно.",
+        "huge.bmp": "„huge.bmp“ не може да се отвори: изображението е твърде голямо за отваряне.",
+        "<i>bold<i>.png": "„<i>bold<i>.png“ не може да се отвори: изображението е повредено или непълно.",
+    }
+    page.press(1)
+    page.click_slot(2)
+    tiles = page.tiles()
+    source = page.source()
+    page.b.key("Tab")   # the keyboard brings the focus to "Изчисти"... then back to the board
+    page.b.key("Tab", shift=True)
+    equal(page.active(), "Picture2_2", "the board has the focus")
+    for name, message in expected.items():
+        drop_file(page, files[name])
+        equal(wait_for_refusal(page), message, f"refusal of {name}")
+        equal(page.js("document.getElementById('pictureRefused').getAttribute('role')"), "alertdialog", "role")
+        equal(page.active(), "pictureRefusedOk", "the dialog's button has the focus")
+        page.b.key("Tab")
+        equal(page.active(), "pictureRefusedOk", "Tab stays in the dialog")
+        page.b.key("Escape")
+        page.b.wait_for("!document.getElementById('pictureRefused').open")
+        equal(page.active(), "Picture2_2", "the focus goes back")
+        equal(page.tiles(), tiles, "the game stays as it was")
+        equal(page.picked(), [2], "the pick stays")
+    expect_board(page, source, tiles, borders=(2,), mark=2)
+    # After a click the board has no mark; closing the dialog with its button brings none.
+    page.click_slot(2)
+    page.click_slot(2)
+    open_from_menu(page, files["бележка.jpg"])
+    wait_for_refusal(page)
+    button = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                     "(document.getElementById('pictureRefusedOk').getBoundingClientRect())")
+    page.b.mouse(*button)
+    page.b.wait_for("!document.getElementById('pictureRefused').open")
+    expect_board(page, source, tiles, borders=(2,))
+    equal(page.picked(), [2], "picks after the refusal")
+
+
+def sharp_at_device_pixel_ratio_two(browser2):
+    page = Page(browser2)
+    source = page.source()
+    page.press(1)
+    page.click_slot(9)
+    page.b.key("Tab")
+    page.b.key("Tab")
+    page.b.key("Tab", shift=True)
+    page.b.key("Tab", shift=True)
+    equal(page.active(), "Picture2_9", "the board at ratio 2, cursor on the clicked slot")
+    shot_tiles = page.tiles()
+    data = page.b.call("Page.captureScreenshot", format="png",
+                       clip=dict(x=BOARD[0], y=BOARD[1], width=300, height=250, scale=1))["data"]
+    image = Image.from_png(base64.b64decode(data))
+    equal((image.width, image.height), (600, 500), "device pixels of the board")
+    expect_board_image(image, source, shot_tiles, borders=(9,), mark=9, scale=2)
+
+
+def expect_board_image(shot, source, tiles, borders, mark, scale):
+    for slot in range(30):
+        tile = tiles[slot]
+        sx, sy = 50 * (tile // 5), 50 * (tile % 5)
+        dx, dy = 50 * (slot // 5), 50 * (slot % 5)
+        for y in range(50):
+            for x in range(50):
+                expected = source.pixel(sx + x, sy + y)
+                r = ring(x, y)
+                if slot in borders and r == 0:
+                    expected = WHITE if walk_index(x, y) % 6 < 3 else BLACK
+                if slot == mark and r in (1, 2, 3):
+                    expected = YELLOW if r == 2 else BLACK
+                for j in range(scale):
+                    for i in range(scale):
+                        got = shot.pixel(scale * (dx + x) + i, scale * (dy + y) + j)
+                        if got != expected:
+                            raise Failure(f"slot {slot} pixel ({x}, {y}) device ({i}, {j}): {got}, "
+                                          f"expected {expected}")
+
+
+CHECKS = [window_layout, startup_pixels_and_tooltips, shuffle_picks_swap_undo, solved_text, tab_cycle,
+          keyboard_game, accessibility_tree, opening_pictures, refusals]
+
+
+def main():
+    passed = failed = 0
+    only = set(os.environ.get("KALVERO_PAGE_CHECKS", "").split(",")) - {""}
+    with Browser() as browser:
+        for test in CHECKS:
+            if only and test.__name__ not in only:
+                continue
+            try:
+                test(Page(browser))
+                passed += 1
+                print(f"PASS   : {test.__name__}", flush=True)
+            except Exception as error:   # every check is told, and the next one runs
+                failed += 1
+                print(f"FAIL!  : {test.__name__}: {error}", flush=True)
+                if not isinstance(error, Failure):
+                    traceback.print_exc()
+    if not only or "sharp_at_device_pixel_ratio_two" in only:
+        with Browser(scale=2) as browser2:
+            try:
+                sharp_at_device_pixel_ratio_two(browser2)
+                passed += 1
+                print("PASS   : sharp_at_device_pixel_ratio_two", flush=True)
+            except Exception as error:
+                failed += 1
+                print(f"FAIL!  : sharp_at_device_pixel_ratio_two: {error}", flush=True)
+    print(f"Totals: {passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,164 @@
+// tst_webcore.cpp: what the page adds to the core: the marks' ring, and what a file's
+// first bytes say before the browser decodes it.
+#include "web/marks.h"
+#include "web/pictureheader.h"
+
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <vector>
+
+using model::PictureError;
+using web::PictureFormat;
+
+namespace {
+
+std::vector<std::uint8_t> fileBytes(const char *name)
+{
+    std::ifstream file(std::string(KALVERO_SOURCE_DIR "/tests/fuzz/pictures/") + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+web::PictureHeader header(const std::vector<std::uint8_t> &bytes)
+{
+    return web::ReadPictureHeader(bytes.data(), bytes.size());
+}
+
+std::vector<std::uint8_t> bytesOf(std::initializer_list<int> values)
+{
+    std::vector<std::uint8_t> out;
+    for (int value : values)
+        out.push_back(std::uint8_t(value));
+    return out;
+}
+
+} // namespace
+
+class tst_WebCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ringWalksClockwiseFromTheTopLeft();
+    void pickBorderDashesThreeOnThreeOff();
+    void realFilesTellFormatAndSize_data();
+    void realFilesTellFormatAndSize();
+    void jpegSizeIsTheFramesNotTheThumbnails();
+    void cutHeadersTellNoSize();
+    void refusalsBeforeDecoding();
+};
+
+void tst_WebCore::ringWalksClockwiseFromTheTopLeft()
+{
+    QCOMPARE(web::RingIndex(0, 0, 50), 0);
+    QCOMPARE(web::RingIndex(49, 0, 50), 49);
+    QCOMPARE(web::RingIndex(49, 49, 50), 98);
+    QCOMPARE(web::RingIndex(0, 49, 50), 147);
+    QCOMPARE(web::RingIndex(0, 1, 50), 195);
+    QCOMPARE(web::RingIndex(1, 1, 50), -1);
+    QCOMPARE(web::RingIndex(48, 48, 50), -1);
+    // Every place of the walk is one pixel of the ring, and only one.
+    std::set<int> seen;
+    int ringPixels = 0;
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 50; ++x) {
+            const int index = web::RingIndex(x, y, 50);
+            if (index >= 0) {
+                ++ringPixels;
+                seen.insert(index);
+            }
+        }
+    }
+    QCOMPARE(ringPixels, 196);
+    QCOMPARE(int(seen.size()), 196);
+    QCOMPARE(*seen.rbegin(), 195);
+}
+
+void tst_WebCore::pickBorderDashesThreeOnThreeOff()
+{
+    const std::string image = web::PickBorderImage(50);
+    QVERIFY(image.rfind("data:image/svg+xml,<svg", 0) == 0);
+    QVERIFY(image.find('#') == std::string::npos);   // a data URL would end there
+    // The white pixels of the top row: 0-2, 6-8, ... as one-pixel squares.
+    QVERIFY(image.find("M0 0h1v1h-1z") != std::string::npos);
+    QVERIFY(image.find("M2 0h1v1h-1z") != std::string::npos);
+    QVERIFY(image.find("M3 0h1v1h-1z") == std::string::npos);
+    QVERIFY(image.find("M6 0h1v1h-1z") != std::string::npos);
+    // The walk goes on round the corner: index 49 + 5 = 54 is (49, 5), white (54 % 6 = 0).
+    QVERIFY(image.find("M49 5h1v1h-1z") != std::string::npos);
+    QVERIFY(image.find("M49 4h1v1h-1z") == std::string::npos);
+    QVERIFY(image.find("M1 1h1v1h-1z") == std::string::npos);
+}
+
+void tst_WebCore::realFilesTellFormatAndSize_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<long long>("width");
+    QTest::addColumn<long long>("height");
+    QTest::newRow("jpeg") << QString("48x40.jpg") << int(PictureFormat::Jpeg) << 48LL << 40LL;
+    QTest::newRow("progressive jpeg") << QString("48x40-progressive.jpg") << int(PictureFormat::Jpeg) << 48LL << 40LL;
+    QTest::newRow("png") << QString("48x40.png") << int(PictureFormat::Png) << 48LL << 40LL;
+    QTest::newRow("gif") << QString("48x40.gif") << int(PictureFormat::Gif) << 48LL << 40LL;
+    QTest::newRow("bmp") << QString("48x40.bmp") << int(PictureFormat::Bmp) << 48LL << 40LL;
+    QTest::newRow("lossy webp") << QString("48x40.webp") << int(PictureFormat::WebP) << 48LL << 40LL;
+    QTest::newRow("lossless webp") << QString("48x40-lossless.webp") << int(PictureFormat::WebP) << 48LL << 40LL;
+    QTest::newRow("turned jpeg: the size as stored") << QString("8x6-turned.jpg") << int(PictureFormat::Jpeg) << 8LL << 6LL;
+    QTest::newRow("bmp claiming 60000 x 60000") << QString("huge.bmp") << int(PictureFormat::Bmp) << 60000LL << 60000LL;
+    QTest::newRow("tiff: the browser reads none") << QString("16x12.tif") << int(PictureFormat::Unknown) << 0LL << 0LL;
+}
+
+void tst_WebCore::realFilesTellFormatAndSize()
+{
+    QFETCH(QString, file);
+    const auto bytes = fileBytes(file.toStdString().c_str());
+    QVERIFY(!bytes.empty());
+    const web::PictureHeader found = header(bytes);
+    QTEST(int(found.format), "format");
+    QTEST(static_cast<long long>(found.width), "width");
+    QTEST(static_cast<long long>(found.height), "height");
+}
+
+void tst_WebCore::jpegSizeIsTheFramesNotTheThumbnails()
+{
+    // An APP1 segment holding a thumbnail's frame header (8 x 8) before the real one (640 x 480).
+    const auto bytes = bytesOf({0xFF, 0xD8, 0xFF, 0xE1, 0x00, 0x0D, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x08,
+                                0x00, 0x08, 0x03, 0x01, 0xFF, 0xC2, 0x00, 0x11, 0x08, 0x01, 0xE0, 0x02, 0x80,
+                                0x03, 0x01});
+    const web::PictureHeader found = header(bytes);
+    QCOMPARE(int(found.format), int(PictureFormat::Jpeg));
+    QCOMPARE(found.width, std::int64_t(640));
+    QCOMPARE(found.height, std::int64_t(480));
+}
+
+void tst_WebCore::cutHeadersTellNoSize()
+{
+    // Cut short in the size fields, or with a segment longer than the file.
+    auto png = fileBytes("48x40.png");
+    png.resize(18);
+    QCOMPARE(int(header(png).format), int(PictureFormat::Png));
+    QCOMPARE(header(png).width, std::int64_t(0));
+    const auto jpeg = bytesOf({0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0xFF, 0x00});
+    QCOMPARE(int(header(jpeg).format), int(PictureFormat::Jpeg));
+    QCOMPARE(header(jpeg).width, std::int64_t(0));
+    QCOMPARE(int(web::ReadPictureHeader(nullptr, 0).format), int(PictureFormat::Unknown));
+    const auto text = bytesOf({'G', 'I', 'F', '8'});
+    QCOMPARE(int(header(text).format), int(PictureFormat::Unknown));
+}
+
+void tst_WebCore::refusalsBeforeDecoding()
+{
+    const web::PictureHeader jpeg{PictureFormat::Jpeg, 4000, 3000};
+    QCOMPARE(web::CheckBeforeDecoding(0, jpeg), PictureError::Empty);
+    QCOMPARE(web::CheckBeforeDecoding(model::MaxPictureFileBytes, jpeg), PictureError::None);
+    QCOMPARE(web::CheckBeforeDecoding(model::MaxPictureFileBytes + 1, jpeg), PictureError::FileTooLarge);
+    QCOMPARE(web::CheckBeforeDecoding(100, web::PictureHeader{}), PictureError::NotAnImage);
+    QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 10000, 10000}), PictureError::None);
+    QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 10001, 10000}), PictureError::TooLarge);
+    QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 0, 0}), PictureError::None);   // the decoder decides
+}
+
+QTEST_APPLESS_MAIN(tst_WebCore)
+#include "tst_webcore.moc"

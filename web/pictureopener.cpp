@@ -1,0 +1,264 @@
+// pictureopener.cpp: the menu, the file input, the browser's decoding and the refusals.
+#include "web/pictureopener.h"
+
+#include "model/texts.h"
+#include "web/pictureheader.h"
+
+#include <emscripten.h>
+#include <emscripten/bind.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <vector>
+
+using model::PictureError;
+using web::val;
+
+namespace {
+
+PictureOpener *opener = nullptr;   // the page has one window, and it lives as long as the page
+
+void headRead(int request, val file, val bytes) { opener->headRead(request, file, bytes); }
+void decoded(int request, val file, val bitmap) { opener->decoded(request, file, bitmap); }
+void failed(int request, val file, int error) { opener->failed(request, file, PictureError(error)); }
+
+std::string fileName(val file)
+{
+    const std::string name = file["name"].as<std::string>();
+    return name.empty() ? std::string("?") : name;
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(kalvero_picture)
+{
+    emscripten::function("kalveroHeadRead", &headRead);
+    emscripten::function("kalveroDecoded", &decoded);
+    emscripten::function("kalveroFailed", &failed);
+}
+
+using emscripten::EM_VAL;
+
+// A read that fails is ReadFailed (5); a decoding that fails is Damaged (10).
+EM_JS(void, kalvero_read_head, (int request, EM_VAL file, double bytes), {
+    const f = Emval.toValue(file);
+    f.slice(0, bytes).arrayBuffer().then(
+        function(buffer) { Module["kalveroHeadRead"](request, f, new Uint8Array(buffer)); },
+        function() { Module["kalveroFailed"](request, f, 5); });
+});
+EM_JS(void, kalvero_decode, (int request, EM_VAL file), {
+    const f = Emval.toValue(file);
+    createImageBitmap(f, {imageOrientation: "from-image"}).then(
+        function(bitmap) { Module["kalveroDecoded"](request, f, bitmap); },
+        function() { Module["kalveroFailed"](request, f, 10); });
+});
+
+void PictureOpener::Write(web::Markup &markup)
+{
+    // The file input is never a Tab stop and never shown; the menu opens it.
+    markup.open("input", "pictureFile")
+        .attribute("type", "file")
+        .attribute("accept", "image/*")
+        .attribute("tabindex", "-1")
+        .attribute("aria-hidden", "true")
+        .attribute("hidden", "")
+        .close();
+    markup.open("div", "pictureMenu").attribute("role", "menu").attribute("hidden", "");
+    markup.open("div", "openPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(model::texts::OpenPicture).close();
+    markup.open("div", "builtInPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(model::texts::BuiltInPicture).close();
+    markup.close();
+    markup.open("dialog", "pictureRefused")
+        .attribute("role", "alertdialog")
+        .attribute("aria-modal", "true")
+        .attribute("aria-labelledby", "pictureRefusedTitle")
+        .attribute("aria-describedby", "pictureRefusedText");
+    markup.open("h2", "pictureRefusedTitle").text(model::texts::CannotOpenTitle).close();
+    markup.open("p", "pictureRefusedText").close();
+    markup.open("form", "pictureRefusedForm").attribute("method", "dialog");
+    markup.open("button", "pictureRefusedOk").text(model::texts::Understood).close();
+    markup.close().close();
+}
+
+PictureOpener::PictureOpener(val window, std::function<void(const std::string &)> chosen,
+                             std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
+    : m_window(window), m_chosen(std::move(chosen)), m_saveFocus(std::move(saveFocus)),
+      m_restoreFocus(std::move(restoreFocus))
+{
+    assert(!opener);
+    opener = this;
+    static_assert(int(PictureError::ReadFailed) == 5 && int(PictureError::Damaged) == 10);
+
+    m_input = web::ById("pictureFile");
+    m_menu = web::ById("pictureMenu");
+    m_items[0] = web::ById("openPicture");
+    m_items[1] = web::ById("builtInPicture");
+    m_dialog = web::ById("pictureRefused");
+    m_message = web::ById("pictureRefusedText");
+    web::Listen(m_input, "change", [this](val) {
+        val files = m_input["files"];
+        if (files["length"].as<int>() > 0)
+            open(files[0]);
+        m_input.set("value", std::string());   // the same file can be chosen again
+        return false;
+    });
+
+    for (int i = 0; i < 2; ++i) {
+        web::Listen(m_items[i], "click", [this, i](val) {
+            activate(i);
+            return true;
+        });
+        web::Listen(m_items[i], "pointermove", [this, i](val) {
+            if (m_item != i)
+                focusItem(i);
+            return false;
+        });
+    }
+    web::Listen(m_menu, "contextmenu", [](val) { return true; });
+    // A press anywhere off the menu closes it.
+    web::Listen(web::Document(), "pointerdown", [this](val event) {
+        if (m_menuOpen && !m_menu.call<bool>("contains", event["target"]))
+            closeMenu();
+        return false;
+    }, true);
+
+    web::Listen(m_dialog, "close", [this](val) {
+        m_restoreFocus(m_dialogFocus);
+        return false;
+    });
+}
+
+void PictureOpener::open(val file)
+{
+    const int request = ++m_newest;
+    const double bytes = file["size"].as<double>();
+    const PictureError error = web::CheckFileSize(std::int64_t(bytes));
+    if (error != PictureError::None) {
+        refuse(file, error);
+        return;
+    }
+    kalvero_read_head(request, file.as_handle(), std::min(bytes, double(web::HeaderBytes)));
+}
+
+void PictureOpener::headRead(int request, val file, val bytes)
+{
+    if (request != m_newest)
+        return;
+    const std::vector<std::uint8_t> head = emscripten::convertJSArrayToNumberVector<std::uint8_t>(bytes);
+    const web::PictureHeader header = web::ReadPictureHeader(head.data(), head.size());
+    const PictureError error = web::CheckBeforeDecoding(std::int64_t(file["size"].as<double>()), header);
+    if (error != PictureError::None) {
+        refuse(file, error);
+        return;
+    }
+    kalvero_decode(request, file.as_handle());
+}
+
+void PictureOpener::decoded(int request, val file, val bitmap)
+{
+    if (request != m_newest) {
+        bitmap.call<void>("close");
+        return;
+    }
+    const int width = bitmap["width"].as<int>(), height = bitmap["height"].as<int>();
+    if (width < 1 || height < 1 || std::int64_t(width) * height > web::MaxPicturePixels) {
+        bitmap.call<void>("close");
+        refuse(file, PictureError::TooLarge);
+        return;
+    }
+    // The board's share of the picture, smoothly scaled to 300 x 250 over white,
+    // so that transparent parts show white as on the desktop.
+    const model::CropRect crop = model::CropToBoard(width, height);
+    val canvas = web::Document().call<val>("createElement", std::string("canvas"));
+    canvas.set("width", model::PictureWidth);
+    canvas.set("height", model::PictureHeight);
+    val options = val::object();
+    options.set("alpha", false);
+    val context = canvas.call<val>("getContext", std::string("2d"), options);
+    context.set("fillStyle", std::string("#FFFFFF"));
+    context.call<void>("fillRect", 0, 0, model::PictureWidth, model::PictureHeight);
+    context.set("imageSmoothingEnabled", true);
+    context.set("imageSmoothingQuality", std::string("high"));
+    context.call<void>("drawImage", bitmap, crop.x, crop.y, crop.width, crop.height, 0, 0, model::PictureWidth,
+                       model::PictureHeight);
+    bitmap.call<void>("close");
+    m_chosen(canvas.call<std::string>("toDataURL", std::string("image/png")));
+}
+
+void PictureOpener::failed(int request, val file, PictureError error)
+{
+    if (request == m_newest)
+        refuse(file, error);
+}
+
+void PictureOpener::refuse(val file, PictureError error)
+{
+    // Names and reasons are plain text, never markup.
+    web::SetText(m_message, model::texts::CannotOpen(fileName(file), model::texts::Reason(error)));
+    if (dialogOpen())
+        return;   // the newest refusal is the one shown
+    closeMenu();
+    m_dialogFocus = m_saveFocus();
+    m_dialog.call<void>("showModal");
+}
+
+void PictureOpener::showMenu(int x, int y, bool builtInShown)
+{
+    if (!m_menuOpen)
+        m_menuFocus = m_saveFocus();
+    m_builtInShown = builtInShown;
+    // Choosing the built-in picture while it shows would only wipe the game.
+    web::SetAttribute(m_items[1], "aria-disabled", builtInShown ? "true" : "false");
+    m_menu.call<void>("removeAttribute", std::string("hidden"));
+    m_menuOpen = true;
+    // Inside the window, wherever the press was.
+    const int width = m_menu["offsetWidth"].as<int>(), height = m_menu["offsetHeight"].as<int>();
+    const int right = m_window["clientWidth"].as<int>(), bottom = m_window["clientHeight"].as<int>();
+    web::SetStyle(m_menu, "left", web::Pixels(std::max(0, std::min(x, right - width))));
+    web::SetStyle(m_menu, "top", web::Pixels(std::max(0, std::min(y, bottom - height))));
+    focusItem(0);
+}
+
+void PictureOpener::closeMenu()
+{
+    if (!m_menuOpen)
+        return;
+    m_menuOpen = false;
+    web::SetAttribute(m_menu, "hidden", "");
+    m_restoreFocus(m_menuFocus);
+}
+
+void PictureOpener::focusItem(int item)
+{
+    m_item = item;
+    m_items[item].call<void>("focus", val::object());
+}
+
+bool PictureOpener::menuKeyDown(std::string_view key)
+{
+    if (key == "ArrowDown" || key == "ArrowUp")
+        focusItem(1 - m_item);   // two items: either arrow goes to the other one
+    else if (key == "Home" || key == "End")
+        focusItem(key == "Home" ? 0 : 1);
+    else if (key == "Enter" || key == " ")
+        activate(m_item);
+    else if (key == "Escape" || key == "Tab")
+        closeMenu();
+    return true;   // the menu is modal while it is open
+}
+
+void PictureOpener::activate(int item)
+{
+    if (item == 1 && m_builtInShown)
+        return;
+    closeMenu();
+    if (item == 0) {
+        // From the press itself, as browsers require for a file chooser.
+        m_input.call<void>("click");
+    } else {
+        ++m_newest;   // a file still under way no longer counts
+        m_chosen(std::string());
+    }
+}

@@ -1,0 +1,336 @@
+// webwindow.cpp: the window's controls, the Tab cycle, the keys, and the message box.
+#include "web/webwindow.h"
+
+#include "model/layout.h"
+#include "model/texts.h"
+
+#include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+using web::val;
+
+namespace {
+
+// The face of a held button: the colour darkened as the desktop darkens it (118 %).
+std::uint32_t darker(std::uint32_t rgb)
+{
+    std::uint32_t out = 0;
+    for (int shift = 16; shift >= 0; shift -= 8)
+        out = out << 8 | (((rgb >> shift) & 0xFF) * 100 + 59) / 118;
+    return out;
+}
+
+// The message box keeps its lines apart with LF, as every text control of the page does.
+std::string withLineFeeds(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
+{
+    val document = web::Document();
+    document.set("title", std::string(model::texts::WindowTitle));
+
+    // The page's file carries the window as the build wrote it; otherwise it is
+    // written now.
+    if (document.call<val>("getElementById", std::string("Kalvero")).isNull())
+        document["body"].call<void>("insertAdjacentHTML", std::string("afterbegin"), Markup());
+
+    m_window = web::ById("Kalvero");
+    m_label1 = web::ById("Label1_0");
+    m_text1 = web::ById("Text1_0");
+    m_announcer = web::ById("announcer");
+    m_board = std::make_unique<WebBoard>([this](int slot) { Picture2_Click(slot); });
+    m_cursor = std::make_unique<BoardCursor>(*m_board, [this](int slot) { Picture2_Click(slot); });
+    for (int i = 0; i < 4; ++i) {
+        m_command1.push_back(web::ById("Command1_" + std::to_string(i)));
+        web::Listen(m_command1.back(), "click", [this, i](val) {
+            Command1_Click(i);
+            return false;
+        });
+    }
+    // The box keeps no undo steps of its own: Ctrl+Z is "Ход назад" (keyDown).
+    web::Listen(m_text1, "beforeinput", [](val event) {
+        const std::string type = event["inputType"].as<std::string>();
+        return type == "historyUndo" || type == "historyRedo";
+    });
+
+    m_opener = std::make_unique<PictureOpener>(
+        m_window, [this](const std::string &url) { usePicture(url); }, [this] { return saveFocus(); },
+        [this](const PictureOpener::Focus &focus) { restoreFocus(focus); });
+
+    // The board's mark follows the kind of input that brought the focus.
+    web::Listen(document, "pointerdown", [this](val) {
+        m_keyboardLast = false;
+        return false;
+    }, true);
+    web::Listen(m_board->grid(), "focusin", [this](val) {
+        m_cursor->setMarkShown(m_restoringMark.value_or(m_keyboardLast));
+        return false;
+    });
+    web::Listen(m_board->grid(), "focusout", [this](val event) {
+        val next = event["relatedTarget"];
+        if (next.isNull() || m_board->slotOf(next) < 0)
+            m_cursor->setMarkShown(false);
+        return false;
+    });
+    web::Listen(m_board->grid(), "contextmenu", [this](val event) {
+        int x, y;
+        if (m_keyboardLast) {   // the Menu key: at the cursor's slot
+            const forms::PixelRect place = forms::ToPixels(model::SlotPlaces(model::Picture1)[std::size_t(m_cursor->cursorSlot())]);
+            x = place.x + place.width / 2;
+            y = place.y + place.height / 2;
+        } else {
+            val box = m_window.call<val>("getBoundingClientRect");
+            x = int(event["clientX"].as<double>() - box["left"].as<double>());
+            y = int(event["clientY"].as<double>() - box["top"].as<double>());
+        }
+        m_opener->showMenu(x, y, m_board->showsBuiltIn());
+        return true;
+    });
+    // A file dropped anywhere on the page opens; the page never leaves for it.
+    auto carriesFiles = [](val event) {
+        val transfer = event["dataTransfer"];
+        return !transfer.isNull() && transfer["types"].call<bool>("includes", std::string("Files"));
+    };
+    web::Listen(document, "dragover", [carriesFiles](val event) {
+        if (!carriesFiles(event))
+            return false;
+        event["dataTransfer"].set("dropEffect", std::string("copy"));
+        return true;
+    }, true);
+    web::Listen(document, "drop", [this, carriesFiles](val event) {
+        if (!carriesFiles(event))
+            return false;
+        val files = event["dataTransfer"]["files"];
+        if (files["length"].as<int>() == 1 && !m_opener->dialogOpen())
+            m_opener->open(files[0]);
+        return true;
+    }, true);
+
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, true,
+                                    [](int, const EmscriptenKeyboardEvent *event, void *window) -> EM_BOOL {
+                                        return static_cast<WebWindow *>(window)->keyDown(*event);
+                                    });
+    Form_Load();
+    m_window.call<void>("removeAttribute", std::string("aria-busy"));
+    // The focus starts in the message box, at the start of the help text, once the
+    // first frame is on the screen: focusing lays the page out at once, which would
+    // hold that frame back.
+    emscripten_request_animation_frame([](double, void *window) -> EM_BOOL {
+        emscripten_set_timeout([](void *text) { static_cast<WebWindow *>(text)->focusMessageBox(); }, 0, window);
+        return false;
+    }, this);
+}
+
+void WebWindow::focusMessageBox()
+{
+    if (!web::Document()["activeElement"].strictlyEquals(web::Document()["body"]))
+        return;   // the player was quicker
+    m_text1.call<void>("focus", val::object());
+    m_text1.call<void>("setSelectionRange", 0, 0);
+    m_text1.set("scrollTop", 0);
+}
+
+std::string WebWindow::Markup()
+{
+    namespace layout = model::layout;
+    // The whole window in one piece of markup, in reading order: top to bottom,
+    // then left to right.
+    web::Markup markup;
+    // Centred by the page's style, on whole pixels; reading the viewport's size here
+    // would lay the page out before its first frame.
+    const forms::PixelRect client = forms::ToPixels(layout::ClientArea);
+    markup.open("div", "Kalvero")
+        .attribute("aria-busy", "true")   // until the game has started
+        .style("width", web::Pixels(client.width))
+        .style("height", web::Pixels(client.height))
+        .style("background-color", web::Colour(layout::WindowColour));
+    markup.open("div", "Label1_0")
+        .place(layout::Label1)
+        .style("background-color", web::Colour(layout::Label1Colour))
+        .attribute("elementtiming", "Label1_0")
+        .text(model::texts::BoardTitle)
+        .close();
+    WebBoard::Write(markup);
+    for (int i = 0; i < 4; ++i) {
+        const std::string id = "Command1_" + std::to_string(i);
+        markup.open("button", id)
+            .attribute("type", "button")
+            .attribute("class", "command")
+            .attribute("elementtiming", id)
+            .place(layout::Command1[i].place)
+            .style("--face", web::Colour(layout::Command1[i].face))
+            .style("--held", web::Colour(darker(layout::Command1[i].face)))
+            .text(model::texts::Commands[i])
+            .close();
+    }
+    markup.open("textarea", "Text1_0")
+        .place(layout::Text1)
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .attribute("spellcheck", "false")
+        .attribute("elementtiming", "Text1_0")
+        .attribute("autofocus", "")
+        .text(withLineFeeds(model::texts::HelpText))
+        .close();
+    // Swap lines and the announcement are read once each, as they arrive.
+    markup.open("div", "announcer")
+        .attribute("role", "log")
+        .attribute("aria-live", "polite")
+        .attribute("aria-relevant", "additions")
+        .attribute("aria-label", model::texts::MessageBoxName)
+        .close();
+    PictureOpener::Write(markup);
+    markup.close();
+    return markup.finish();
+}
+
+void WebWindow::Form_Load()
+{
+    m_board->BuildBoard(m_game);
+}
+
+void WebWindow::Command1_Click(int index)
+{
+    const model::CommandResult result = m_game.Command1_Click(index, m_random);
+    if (!result.wentThrough)
+        return;
+    // Clear and Shuffle build the board anew.
+    if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
+        m_board->RebuildBoard(m_game);
+    applyText(result.text);
+    m_board->PaintBoard(m_game);
+}
+
+void WebWindow::Picture2_Click(int index)
+{
+    m_cursor->moveCursorTo(index);
+    m_game.Picture2_Click(index);
+    m_board->PaintBoard(m_game);
+}
+
+void WebWindow::usePicture(const std::string &url)
+{
+    m_board->setSource(url);
+    Command1_Click(int(model::Command::Clear));
+}
+
+bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
+{
+    const std::string_view key = event.key;
+    const bool modifier = key == "Control" || key == "Shift" || key == "Alt" || key == "Meta";
+    if (m_opener->dialogOpen()) {
+        // The refusal is modal: its one button keeps the focus, and the game stays as it is.
+        return key == "Tab" || ((event.ctrlKey || event.metaKey) && std::strcmp(event.code, "KeyZ") == 0);
+    }
+    if (m_opener->menuOpen())
+        return m_opener->menuKeyDown(key);
+    if (!modifier)
+        m_keyboardLast = true;
+    const bool command = event.ctrlKey || event.metaKey;
+    if (command && !event.altKey && !event.shiftKey && std::strcmp(event.code, "KeyZ") == 0) {
+        Command1_Click(int(model::Command::Undo));
+        return true;
+    }
+    if (key == "Tab" && !command && !event.altKey) {
+        moveFocus(event.shiftKey);
+        return true;
+    }
+    if (m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey && m_cursor->keyDown(key)) {
+        m_cursor->setMarkShown(true);   // keys on the board show where the cursor is
+        return true;
+    }
+    return false;
+}
+
+int WebWindow::focusStop() const
+{
+    val active = web::Document()["activeElement"];
+    if (web::IsElement(active, m_text1))
+        return 0;
+    if (m_cursor->hasFocus())
+        return 1;
+    for (int i = 0; i < 4; ++i) {
+        if (web::IsElement(active, m_command1[std::size_t(i)]))
+            return 2 + i;
+    }
+    return -1;
+}
+
+void WebWindow::moveFocus(bool backwards)
+{
+    // The message box, the board, then the four buttons, and round again.
+    constexpr int Stops = 6;
+    const int at = focusStop();
+    const int next = at < 0 ? (backwards ? Stops - 1 : 0) : (at + (backwards ? Stops - 1 : 1)) % Stops;
+    if (next == 0)
+        m_text1.call<void>("focus", val::object());
+    else if (next == 1)
+        m_cursor->focus();
+    else
+        m_command1[std::size_t(next - 2)].call<void>("focus", val::object());
+}
+
+void WebWindow::applyText(const model::TextChange &change)
+{
+    switch (change.kind) {
+    case model::TextChange::Kind::Keep:
+        break;
+    case model::TextChange::Kind::Empty:
+        m_text1.set("value", std::string());
+        break;
+    case model::TextChange::Kind::Append: {
+        // After whatever the box holds, typed text included, without moving the
+        // player's selection; the view follows the newest line.
+        const double end = m_text1["value"]["length"].as<double>();
+        m_text1.call<void>("setRangeText", withLineFeeds(change.text), end, end, std::string("preserve"));
+        m_text1.set("scrollTop", m_text1["scrollHeight"]);
+        announce(change.text);
+        break;
+    }
+    case model::TextChange::Kind::Replace:
+        m_text1.set("value", withLineFeeds(change.text));
+        announce(change.text);
+        break;
+    }
+}
+
+void WebWindow::announce(std::string_view text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    // Each line is an addition of its own, so a reader says it once, even when it
+    // repeats the line before.
+    val line = web::Element("div", "", m_announcer);
+    web::SetText(line, text);
+    while (m_announcer["childElementCount"].as<int>() > 3)
+        m_announcer["firstElementChild"].call<void>("remove");
+}
+
+PictureOpener::Focus WebWindow::saveFocus() const
+{
+    return {web::Document()["activeElement"], m_cursor->markShown()};
+}
+
+void WebWindow::restoreFocus(const PictureOpener::Focus &focus)
+{
+    m_restoringMark = focus.markShown;
+    if (!focus.element.isNull() && !focus.element.isUndefined())
+        focus.element.call<void>("focus", val::object());
+    m_restoringMark.reset();
+    if (m_cursor->hasFocus())
+        m_cursor->setMarkShown(focus.markShown);
+}
