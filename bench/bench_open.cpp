@@ -12,6 +12,8 @@
 #include "window/mainwindow.h"
 #include "window/pictureopener.h"
 
+#include "peakmemory.h"   // the tests' own
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -57,17 +59,6 @@ bool save(const QImage &image, const QString &path, const char *format, int qual
 }
 
 double milliseconds(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
-
-qint64 peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // One file on the real window, in this process alone.
 int openOne(const QString &path)

@@ -3,6 +3,7 @@
 // opened within the watchdog's time; the game's own memory stays near a plain start,
 // and its window answers throughout.
 #include "board/boardview.h"
+#include "peakmemory.h"
 #include "testimages.h"
 #include "window/mainwindow.h"
 #include "window/pictureopener.h"
@@ -16,22 +17,6 @@
 using model::PictureError;
 
 Q_DECLARE_METATYPE(PictureError)
-
-namespace {
-
-// This process's peak resident memory so far, in KiB.
-qint64 peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 class tst_Hostile : public QObject
 {
