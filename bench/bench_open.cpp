@@ -104,6 +104,10 @@ int main(int argc, char **argv)
     if (argc == 3 && QByteArray(argv[1]) == "--open")
         return openOne(QString::fromLocal8Bit(argv[2]));
 
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: bench_open [FOLDER] | --make photo|scan FILE | --open FILE\n");
+        return 2;
+    }
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + QStringLiteral("/kalvero-bench"));
     QDir().mkpath(folder.path());
     const QString photo = folder.filePath(QStringLiteral("photo-6000x4000.jpg"));
