@@ -125,13 +125,13 @@ int main(int argc, char **argv)
     const QByteArray scan = small.mid(lastScan, small.size() - 2 - lastScan);
     save("scans-100000.jpg", small.left(small.size() - 2) + scan.repeated(100000) + "\xFF\xD9");
 
-    // One frame of one pixel, and a TERM chunk that repeats it without end or delay.
+    // A loop with nothing to show in it, repeated almost without end, before the one frame.
     const QByteArray frame = header(1, 1, 8, 0) + chunk("IDAT", zlib(QByteArray(2, '\0'))) + chunk("IEND", {});
     save("loop.mng", QByteArray("\x8AMNG\r\n\x1A\n", 8)
                          + chunk("MHDR", bigEndian(1) + bigEndian(1) + bigEndian(1000) + bigEndian(0) + bigEndian(0)
                                              + bigEndian(0) + bigEndian(0x1cf))
-                         + chunk("TERM", QByteArray("\x03\x00", 2) + bigEndian(0) + bigEndian(0x7FFFFFFF)) + frame
-                         + chunk("MEND", {}));
+                         + chunk("LOOP", QByteArray(1, '\0') + bigEndian(0x7FFFFFFF)) + chunk("ENDL", QByteArray(1, '\0'))
+                         + frame + chunk("MEND", {}));
 
     const QByteArray grey = grey16Png();
     save("gray16-10k.png", grey);
