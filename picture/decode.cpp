@@ -2,6 +2,7 @@
 // checks that a file is whole.
 #include "picture/decode.h"
 
+#include "model/wholeness.h"
 #include "picture/crop.h"
 
 #include <QBuffer>
@@ -10,9 +11,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 
 namespace picture {
@@ -22,172 +21,6 @@ namespace {
 bool startsWith(QByteArrayView data, QByteArrayView prefix, qsizetype at = 0)
 {
     return data.size() >= at + prefix.size() && data.sliced(at, prefix.size()) == prefix;
-}
-
-quint32 littleEndian(QByteArrayView data, qsizetype at, int bytes)
-{
-    quint32 value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | quint8(data.at(at + i));
-    return value;
-}
-
-// Bits read from the start of each byte's lowest bit, as GIF's LZW codes are packed.
-class CodeReader
-{
-public:
-    explicit CodeReader(QByteArrayView bytes) : m_bytes(bytes) {}
-    bool read(int width, int &code)
-    {
-        while (m_bits < width) {
-            if (m_at >= m_bytes.size())
-                return false;
-            m_buffer |= quint32(quint8(m_bytes.at(m_at++))) << m_bits;
-            m_bits += 8;
-        }
-        code = int(m_buffer & ((1u << width) - 1));
-        m_buffer >>= width;
-        m_bits -= width;
-        return true;
-    }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_at = 0;
-    quint32 m_buffer = 0;
-    int m_bits = 0;
-};
-
-// How many pixels a GIF image's LZW data decodes to, counting up to `needed` only.
-qint64 lzwPixels(QByteArrayView codes, int minimumSize, qint64 needed)
-{
-    if (minimumSize < 2 || minimumSize > 11)
-        return 0;
-    const int clear = 1 << minimumSize, end = clear + 1;
-    std::array<qint64, 4096> length{};   // of each code's string
-    std::fill_n(length.begin(), clear, 1);
-    CodeReader reader(codes);
-    int width = minimumSize + 1, next = end + 1, previous = -1, code = 0;
-    qint64 count = 0;
-    while (count < needed && reader.read(width, code)) {
-        if (code == clear) {
-            width = minimumSize + 1;
-            next = end + 1;
-            previous = -1;
-            continue;
-        }
-        if (code == end)
-            break;
-        qint64 produced = 0;
-        if (code < next && code != clear && code != end)
-            produced = length[std::size_t(code)];
-        else if (code == next && previous >= 0)
-            produced = length[std::size_t(previous)] + 1;
-        else
-            break;   // a code that does not exist yet: the data is broken here
-        if (previous >= 0 && next < 4096) {
-            length[std::size_t(next)] = length[std::size_t(previous)] + 1;
-            if (++next == 1 << width && width < 12)
-                ++width;
-        }
-        count += produced;
-        previous = code;
-    }
-    return count;
-}
-
-// A GIF is whole when its blocks lead to the trailer and every image's data decodes
-// to all of its pixels; a file cut short and given its trailer back is not.
-bool gifIsWhole(QByteArrayView data)
-{
-    qsizetype at = 13;
-    if (data.size() < at)
-        return false;
-    const auto colourTable = [](quint8 flags) { return flags & 0x80 ? 3 * (qsizetype(2) << (flags & 7)) : 0; };
-    at += colourTable(quint8(data.at(10)));
-    // The sub-blocks from `at`, gathered; false when they run past the end.
-    const auto subBlocks = [&](QByteArray *gathered) {
-        while (at < data.size()) {
-            const qsizetype length = quint8(data.at(at++));
-            if (length == 0)
-                return true;
-            if (at + length > data.size())
-                return false;
-            if (gathered)
-                gathered->append(data.sliced(at, length));
-            at += length;
-        }
-        return false;
-    };
-    bool images = false;
-    while (at < data.size()) {
-        switch (quint8(data.at(at++))) {
-        case 0x3B:
-            return images;
-        case 0x21:
-            if (++at > data.size() || !subBlocks(nullptr))   // past the extension's label
-                return false;
-            break;
-        case 0x2C: {
-            if (at + 10 > data.size())
-                return false;
-            const qint64 pixels = qint64(littleEndian(data, at + 4, 2)) * littleEndian(data, at + 6, 2);
-            at += 9 + colourTable(quint8(data.at(at + 8)));
-            if (at >= data.size())
-                return false;
-            const int minimumSize = quint8(data.at(at++));
-            QByteArray codes;
-            if (!subBlocks(&codes) || lzwPixels(codes, minimumSize, pixels) < pixels)
-                return false;
-            images = true;
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-    return false;
-}
-
-// A BMP holds all its rows: uncompressed, as many bytes as its rows need; run-length
-// coded, a stream that reaches its end-of-picture mark or the last row.
-bool bmpIsWhole(QByteArrayView data)
-{
-    if (data.size() < 30)
-        return false;
-    const quint32 headerSize = littleEndian(data, 14, 4);
-    const bool os2 = headerSize == 12;
-    if (!os2 && (headerSize < 40 || data.size() < 34))
-        return true;   // the reader's own checks stand
-    const qint64 width = os2 ? littleEndian(data, 18, 2) : qint32(littleEndian(data, 18, 4));
-    const qint64 height = os2 ? littleEndian(data, 20, 2) : qint32(littleEndian(data, 22, 4));
-    const qint64 bits = littleEndian(data, os2 ? 24 : 28, 2);
-    const quint32 compression = os2 ? 0 : littleEndian(data, 30, 4);
-    const qint64 pixelsAt = littleEndian(data, 10, 4);
-    if (std::abs(width) > 65535 || std::abs(height) > 65535 || bits > 64)
-        return false;   // no whole file says so; and the sums below stay in range
-    if (compression == 1 || compression == 2) {   // RLE8, RLE4
-        qint64 at = pixelsAt, rows = 0;
-        while (at + 1 < data.size() && rows < std::abs(height)) {
-            const quint8 count = quint8(data.at(at)), value = quint8(data.at(at + 1));
-            at += 2;
-            if (count > 0)
-                continue;   // a run
-            if (value == 0)
-                ++rows;
-            else if (value == 1)
-                return true;   // the end of the picture
-            else if (value == 2)
-                at += 2;       // a jump
-            else               // literal pixels, padded to a whole word
-                at += ((compression == 1 ? value : (value + 1) / 2) + 1) / 2 * 2;
-        }
-        return rows >= std::abs(height);
-    }
-    if (compression != 0 && compression != 3 && compression != 6)
-        return true;
-    const qint64 rowBytes = (std::abs(width) * bits + 31) / 32 * 4;
-    return data.size() >= pixelsAt + rowBytes * std::abs(height);
 }
 
 // Mirrors, flips and turns as the orientation says: mirror and flip first, then a
@@ -287,7 +120,9 @@ Decoded decodeWithQt(QByteArrayView data, const char *format, const QSize &targe
     const QImage image = reader.read();
     if (image.isNull())
         return {{}, errno == ENOMEM ? PictureError::TooLarge : PictureError::Damaged};
-    if ((qstrcmp(format, "gif") == 0 && !gifIsWhole(data)) || (qstrcmp(format, "bmp") == 0 && !bmpIsWhole(data)))
+    const model::FileBytes file(reinterpret_cast<const std::uint8_t *>(data.data()), std::size_t(data.size()));
+    if ((qstrcmp(format, "gif") == 0 && !model::GifIsWhole(file))
+        || (qstrcmp(format, "bmp") == 0 && !model::BmpIsWhole(file, data.size())))
         return {{}, PictureError::Damaged};
     return {CutForBoard(image, target), PictureError::None};
 }
