@@ -128,17 +128,6 @@ PictureHeader ReadPictureHeader(const std::uint8_t *data, std::size_t size)
         return webp(b);
     if (b.is(0, "BM"))
         return bmp(b);
-    if (b.has(0, 6) && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0
-        && b.little(4, 2) > 0) {
-        PictureHeader header{PictureFormat::Icon};
-        if (b.has(6, 2)) {
-            header.width = data[6] == 0 ? 256 : data[6];
-            header.height = data[7] == 0 ? 256 : data[7];
-        }
-        return header;
-    }
-    if (b.is(4, "ftyp") && (b.is(8, "avif") || b.is(8, "avis")))
-        return {PictureFormat::Avif};
     return {};
 }
 

@@ -9,8 +9,8 @@
 
 namespace web {
 
-// The formats the browser's own decoders read.
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, WebP, Bmp, Icon, Avif };
+// The formats the game opens, as on the desktop: the browser's own decoders read them.
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, WebP, Bmp };
 
 struct PictureHeader
 {

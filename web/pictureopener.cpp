@@ -2,6 +2,7 @@
 #include "web/pictureopener.h"
 
 #include "model/texts.h"
+#include "model/wholeness.h"
 #include "web/pictureheader.h"
 
 #include <emscripten.h>
@@ -19,7 +20,7 @@ namespace {
 
 PictureOpener *opener = nullptr;   // the page has one window, and it lives as long as the page
 
-void headRead(int request, val file, val bytes) { opener->headRead(request, file, bytes); }
+void bytesRead(int request, val file, val bytes) { opener->bytesRead(request, file, bytes); }
 void decoded(int request, val file, val bitmap) { opener->decoded(request, file, bitmap); }
 void failed(int request, val file, int error) { opener->failed(request, file, PictureError(error)); }
 
@@ -33,7 +34,7 @@ std::string fileName(val file)
 
 EMSCRIPTEN_BINDINGS(kalvero_picture)
 {
-    emscripten::function("kalveroHeadRead", &headRead);
+    emscripten::function("kalveroBytesRead", &bytesRead);
     emscripten::function("kalveroDecoded", &decoded);
     emscripten::function("kalveroFailed", &failed);
 }
@@ -41,10 +42,10 @@ EMSCRIPTEN_BINDINGS(kalvero_picture)
 using emscripten::EM_VAL;
 
 // A read that fails is ReadFailed (5); a decoding that fails is Damaged (10).
-EM_JS(void, kalvero_read_head, (int request, EM_VAL file, double bytes), {
+EM_JS(void, kalvero_read, (int request, EM_VAL file, double bytes), {
     const f = Emval.toValue(file);
     f.slice(0, bytes).arrayBuffer().then(
-        function(buffer) { Module["kalveroHeadRead"](request, f, new Uint8Array(buffer)); },
+        function(buffer) { Module["kalveroBytesRead"](request, f, new Uint8Array(buffer)); },
         function() { Module["kalveroFailed"](request, f, 5); });
 });
 EM_JS(void, kalvero_decode, (int request, EM_VAL file), {
@@ -139,18 +140,36 @@ void PictureOpener::open(val file)
         refuse(file, error);
         return;
     }
-    kalvero_read_head(request, file.as_handle(), std::min(bytes, double(web::HeaderBytes)));
+    kalvero_read(request, file.as_handle(), std::min(bytes, double(web::HeaderBytes)));
 }
 
-void PictureOpener::headRead(int request, val file, val bytes)
+void PictureOpener::bytesRead(int request, val file, val bytes)
 {
     if (request != m_newest)
         return;
-    const std::vector<std::uint8_t> head = emscripten::convertJSArrayToNumberVector<std::uint8_t>(bytes);
-    const web::PictureHeader header = web::ReadPictureHeader(head.data(), head.size());
-    const PictureError error = web::CheckBeforeDecoding(std::int64_t(file["size"].as<double>()), header);
-    if (error != PictureError::None) {
+    // Copied straight into the WebAssembly's memory: a whole file may be 128 MiB.
+    std::vector<std::uint8_t> data(bytes["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(data.size(), data.data())).call<void>("set", bytes);
+    const double fileBytes = file["size"].as<double>();
+    const web::PictureHeader header = web::ReadPictureHeader(data.data(), data.size());
+    if (const PictureError error = web::CheckBeforeDecoding(std::int64_t(fileBytes), header);
+        error != PictureError::None) {
         refuse(file, error);
+        return;
+    }
+    // A GIF or a BMP cut short is refused as damaged, as on the desktop, before any
+    // browser paints what it still has. A GIF, or a run-length coded BMP, needs all
+    // its bytes for that.
+    const model::FileBytes read(data.data(), data.size());
+    const bool gif = header.format == web::PictureFormat::Gif, bmp = header.format == web::PictureFormat::Bmp;
+    if ((gif || (bmp && model::BmpNeedsAllBytes(read))) && double(data.size()) < fileBytes
+        && request != m_readingAll) {   // once: a file that shrank since is judged by what it gave
+        m_readingAll = request;
+        kalvero_read(request, file.as_handle(), fileBytes);
+        return;
+    }
+    if ((gif && !model::GifIsWhole(read)) || (bmp && !model::BmpIsWhole(read, std::int64_t(fileBytes)))) {
+        refuse(file, PictureError::Damaged);
         return;
     }
     kalvero_decode(request, file.as_handle());

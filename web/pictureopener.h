@@ -36,9 +36,9 @@ public:
     bool menuKeyDown(std::string_view key);   // while the menu is open; true when taken
     void closeMenu();
 
-    // Called by the page's glue when the file's first bytes, or its decoded
+    // Called by the page's glue when the file's first bytes (or all of them), or its decoded
     // picture, arrive; a failure names its stage.
-    void headRead(int request, web::val file, web::val bytes);
+    void bytesRead(int request, web::val file, web::val bytes);
     void decoded(int request, web::val file, web::val bitmap);
     void failed(int request, web::val file, model::PictureError error);
 
@@ -59,4 +59,5 @@ private:
     bool m_builtInShown = true;
     int m_item = 0;
     int m_newest = 0;   // the request that counts
+    int m_readingAll = 0;   // the request whose whole file is being read
 };

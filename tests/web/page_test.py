@@ -387,6 +387,15 @@ def opening_pictures(page):
                     "document.getElementById('Picture2_0').title === '0'")
     page.b.next_frames(3)
     expect_board(page, reference, list(range(30)))   # the middle of a wide picture
+    # A GIF longer than the start the page reads first is read whole, and opens.
+    long_gif = os.path.join(folder, "long.gif")
+    with open(os.path.join(CORPUS, "48x40.gif"), "rb") as f, open(long_gif, "wb") as out:
+        out.write(with_comment(f.read(), 400_000))
+    page.js("window.before = document.getElementById('board').style.getPropertyValue('--picture'), 0")
+    drop_file(page, long_gif)
+    page.b.wait_for("document.getElementById('pictureRefused').open || "
+                    "document.getElementById('board').style.getPropertyValue('--picture') !== window.before")
+    equal(page.js("document.getElementById('pictureRefused').open"), False, "a long whole GIF opens")
     # The built-in one comes back from the menu, which then offers it no more.
     page.click_slot(3, button="right")
     item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
@@ -399,6 +408,13 @@ def opening_pictures(page):
           "the built-in picture is offered only when another shows")
     page.b.key("Escape")
     equal(page.js("document.getElementById('pictureMenu').hidden"), True, "Escape closes the menu")
+
+
+def with_comment(gif, length):
+    """The GIF with a comment of `length` bytes before its image: longer than the start the page reads first."""
+    at = 13 + (3 * (2 << (gif[10] & 7)) if gif[10] & 0x80 else 0)
+    blocks = b"".join(b"\xff" + b"c" * 255 for _ in range(length // 255))
+    return gif[:at] + b"\x21\xfe" + blocks + b"\x00" + gif[at:]
 
 
 def refusals(page):
@@ -417,6 +433,19 @@ def refusals(page):
         make("cut.png", f.read()[:1500])
     with open(os.path.join(CORPUS, "huge.bmp"), "rb") as f:
         make("huge.bmp", f.read())
+    with open(os.path.join(CORPUS, "48x40-cut-trailer.gif"), "rb") as f:
+        cut_gif = f.read()   # its trailer put back: the browser would paint the rows it has
+    make("cut.gif", cut_gif)
+    make("long-cut.gif", with_comment(cut_gif, 400_000))
+    with open(os.path.join(CORPUS, "48x40.gif"), "rb") as f:
+        taller = bytearray(f.read())   # all its codes, under an image descriptor claiming 80 rows
+    taller[76] = 80
+    make("taller.gif", bytes(taller))
+    with open(os.path.join(CORPUS, "48x40-rle-cut.bmp"), "rb") as f:
+        make("rle-cut.bmp", f.read())
+    with open(os.path.join(CORPUS, "48x40.png"), "rb") as f:
+        png = f.read()   # an icon holding one PNG, which the browser would decode
+    make("икона.ico", b"\0\0\1\0\1\0\x30\x28\0\0\1\0\x20\0" + struct.pack("<II", len(png), 22) + png)
     make("<i>bold<i>.png", b"\x89PNG\r\n\x1a\n")
     expected = {
         "празен.jpg": "„празен.jpg“ не може да се отвори: файлът е празен.",
@@ -424,6 +453,11 @@ def refusals(page):
         "cut.png": "„cut.png“ не може да се отвори: изображението е повредено или непълно.",
         "huge.bmp": "„huge.bmp“ не може да се отвори: изображението е твърде голямо за отваряне.",
         "<i>bold<i>.png": "„<i>bold<i>.png“ не може да се отвори: изображението е повредено или непълно.",
+        "cut.gif": "„cut.gif“ не може да се отвори: изображението е повредено или непълно.",
+        "long-cut.gif": "„long-cut.gif“ не може да се отвори: изображението е повредено или непълно.",
+        "taller.gif": "„taller.gif“ не може да се отвори: изображението е повредено или непълно.",
+        "rle-cut.bmp": "„rle-cut.bmp“ не може да се отвори: изображението е повредено или непълно.",
+        "икона.ico": "„икона.ico“ не може да се отвори: това не е изображение във формат, който програмата чете.",
     }
     page.press(1)
     page.click_slot(2)
@@ -432,9 +466,16 @@ def refusals(page):
     page.b.key("Tab")   # the keyboard brings the focus to "Изчисти"... then back to the board
     page.b.key("Tab", shift=True)
     equal(page.active(), "Picture2_2", "the board has the focus")
+    # Chromium's decoders refuse a GIF or a BMP cut short themselves, as other browsers
+    # may not: the page refuses those (and what is no picture at all) before decoding.
+    page.js("window.decodings = 0, window.createImageBitmap = (decode => function () "
+            "{ window.decodings++; return decode.apply(this, arguments); })(window.createImageBitmap), 0")
     for name, message in expected.items():
+        decodings = page.js("window.decodings")
         drop_file(page, files[name])
         equal(wait_for_refusal(page), message, f"refusal of {name}")
+        if not name.endswith(".png"):
+            equal(page.js("window.decodings"), decodings, f"{name} is refused before decoding")
         equal(page.js("document.getElementById('pictureRefused').getAttribute('role')"), "alertdialog", "role")
         equal(page.active(), "pictureRefusedOk", "the dialog's button has the focus")
         page.b.key("Tab")

@@ -1,5 +1,6 @@
 // tst_webcore.cpp: what the page adds to the core: the marks' ring, and what a file's
 // first bytes say before the browser decodes it.
+#include "model/wholeness.h"
 #include "web/marks.h"
 #include "web/pictureheader.h"
 
@@ -48,6 +49,8 @@ private slots:
     void jpegSizeIsTheFramesNotTheThumbnails();
     void cutHeadersTellNoSize();
     void refusalsBeforeDecoding();
+    void cutFilesAreNotWhole_data();
+    void cutFilesAreNotWhole();
 };
 
 void tst_WebCore::ringWalksClockwiseFromTheTopLeft()
@@ -158,6 +161,43 @@ void tst_WebCore::refusalsBeforeDecoding()
     QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 10000, 10000}), PictureError::None);
     QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 10001, 10000}), PictureError::TooLarge);
     QCOMPARE(web::CheckBeforeDecoding(100, {PictureFormat::Png, 0, 0}), PictureError::None);   // the decoder decides
+}
+
+void tst_WebCore::cutFilesAreNotWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<bool>("needsAll");   // whether a bitmap's start cannot tell
+    QTest::newRow("gif") << QString("48x40.gif") << true << true;
+    QTest::newRow("gif cut short") << QString("48x40-cut.gif") << false << true;
+    QTest::newRow("gif cut, its trailer put back") << QString("48x40-cut-trailer.gif") << false << true;
+    QTest::newRow("bmp") << QString("48x40.bmp") << true << false;
+    QTest::newRow("bmp cut short") << QString("48x40-cut.bmp") << false << false;
+    QTest::newRow("run-length bmp") << QString("48x40-rle.bmp") << true << true;
+    QTest::newRow("run-length bmp cut short") << QString("48x40-rle-cut.bmp") << false << true;
+}
+
+void tst_WebCore::cutFilesAreNotWhole()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, whole);
+    QFETCH(bool, needsAll);
+    const std::vector<std::uint8_t> bytes = fileBytes(name.toStdString().c_str());
+    QVERIFY(bytes.size() > 64);
+    const model::FileBytes all(bytes.data(), bytes.size()), start = all.first(64);
+    if (name.endsWith(QString(".gif"))) {
+        QCOMPARE(model::GifIsWhole(all), whole);
+        QCOMPARE(model::GifIsWhole(start), false);
+        if (whole) {   // all its codes, under an image descriptor that claims twice the rows
+            std::vector<std::uint8_t> taller = bytes;
+            QCOMPARE(int(taller[69]), 0x2C);
+            taller[76] = 80;
+            QCOMPARE(model::GifIsWhole(model::FileBytes(taller.data(), taller.size())), false);
+        }
+        return;
+    }
+    QCOMPARE(model::BmpNeedsAllBytes(start), needsAll);
+    QCOMPARE(model::BmpIsWhole(needsAll ? all : start, std::int64_t(bytes.size())), whole);
 }
 
 QTEST_APPLESS_MAIN(tst_WebCore)
