@@ -70,6 +70,9 @@ void PictureOpener::Write(web::Markup &markup)
     markup.text(model::texts::OpenPicture).close();
     markup.open("div", "builtInPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
     markup.text(model::texts::BuiltInPicture).close();
+    markup.open("div").attribute("role", "separator").close();
+    markup.open("div", "showWholePicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(model::texts::ShowWholePicture).close();
     markup.close();
     markup.open("dialog", "pictureRefused")
         .attribute("role", "alertdialog")
@@ -83,9 +86,9 @@ void PictureOpener::Write(web::Markup &markup)
     markup.close().close();
 }
 
-PictureOpener::PictureOpener(val window, std::function<void(const std::string &)> chosen,
+PictureOpener::PictureOpener(val window, std::function<void(const std::string &)> chosen, std::function<void()> glance,
                              std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
-    : m_window(window), m_chosen(std::move(chosen)), m_saveFocus(std::move(saveFocus)),
+    : m_window(window), m_chosen(std::move(chosen)), m_glance(std::move(glance)), m_saveFocus(std::move(saveFocus)),
       m_restoreFocus(std::move(restoreFocus))
 {
     assert(!opener);
@@ -96,6 +99,7 @@ PictureOpener::PictureOpener(val window, std::function<void(const std::string &)
     m_menu = web::ById("pictureMenu");
     m_items[0] = web::ById("openPicture");
     m_items[1] = web::ById("builtInPicture");
+    m_items[2] = web::ById("showWholePicture");
     m_dialog = web::ById("pictureRefused");
     m_message = web::ById("pictureRefusedText");
     web::Listen(m_input, "change", [this](val) {
@@ -106,7 +110,7 @@ PictureOpener::PictureOpener(val window, std::function<void(const std::string &)
         return false;
     });
 
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < Items; ++i) {
         web::Listen(m_items[i], "click", [this, i](val) {
             activate(i);
             return true;
@@ -257,10 +261,10 @@ void PictureOpener::focusItem(int item)
 
 bool PictureOpener::menuKeyDown(std::string_view key)
 {
-    if (key == "ArrowDown" || key == "ArrowUp")
-        focusItem(1 - m_item);   // two items: either arrow goes to the other one
+    if (key == "ArrowDown" || key == "ArrowUp")   // round from either end
+        focusItem((m_item + (key == "ArrowDown" ? 1 : Items - 1)) % Items);
     else if (key == "Home" || key == "End")
-        focusItem(key == "Home" ? 0 : 1);
+        focusItem(key == "Home" ? 0 : Items - 1);
     else if (key == "Enter" || key == " ")
         activate(m_item);
     else if (key == "Escape" || key == "Tab")
@@ -276,8 +280,10 @@ void PictureOpener::activate(int item)
     if (item == 0) {
         // From the press itself, as browsers require for a file chooser.
         m_input.call<void>("click");
-    } else {
+    } else if (item == 1) {
         ++m_newest;   // a file still under way no longer counts
         m_chosen(std::string());
+    } else {
+        m_glance();
     }
 }

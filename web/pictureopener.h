@@ -23,10 +23,10 @@ public:
     };
 
     // chosen(url) gets a 300 x 250 picture as a URL, or an empty string for the
-    // built-in picture. The two focus callbacks save and bring back the focus
-    // around the menu and the refusal.
+    // built-in picture; glance() is the menu's "Покажи цялата картина". The two
+    // focus callbacks save and bring back the focus around the menu and the refusal.
     static void Write(web::Markup &markup);   // the file input, the menu and the refusal
-    PictureOpener(web::val window, std::function<void(const std::string &url)> chosen,
+    PictureOpener(web::val window, std::function<void(const std::string &url)> chosen, std::function<void()> glance,
                   std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
 
     void open(web::val file);   // a File the player chose or dropped
@@ -49,11 +49,13 @@ private:
 
     web::val m_window;
     std::function<void(const std::string &)> m_chosen;
+    std::function<void()> m_glance;
     std::function<Focus()> m_saveFocus;
     std::function<void(const Focus &)> m_restoreFocus;
     web::val m_input = web::val::null(), m_menu = web::val::null(), m_dialog = web::val::null(),
              m_message = web::val::null();
-    web::val m_items[2] = {web::val::null(), web::val::null()};
+    static constexpr int Items = 3;   // open, built-in; then, past a separator, the glance
+    web::val m_items[Items] = {web::val::null(), web::val::null(), web::val::null()};
     Focus m_menuFocus, m_dialogFocus;
     bool m_menuOpen = false;
     bool m_builtInShown = true;

@@ -97,6 +97,15 @@ void WebBoard::setSource(const std::string &url)
     ++m_sourceNumber;
 }
 
+void WebBoard::setWholePictureShown(bool shown)
+{
+    if (shown)
+        m_grid["classList"].call<void>("add", std::string("glance"));
+    else
+        m_grid["classList"].call<void>("remove", std::string("glance"));
+    web::SetAttribute(m_grid, "aria-label", shown ? model::texts::WholePicture : model::texts::BoardName);
+}
+
 void WebBoard::BuildBoard(const model::Game &game)
 {
     PaintBoard(game);

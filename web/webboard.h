@@ -35,6 +35,10 @@ public:
     void setSource(const std::string &url);
     bool showsBuiltIn() const { return m_source.empty(); }
 
+    // The whole picture over the cells, the board named for what it shows; the
+    // cells, their picks and the cursor stay as they are beneath it.
+    void setWholePictureShown(bool shown);
+
     void BuildBoard(const model::Game &game);     // the cells stand at their places: paints
     void RebuildBoard(const model::Game &game);   // builds again; no cell is remade
     // Every cell from the game: its tile, tooltip, screen-reader name, and the

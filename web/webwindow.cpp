@@ -53,6 +53,13 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     m_label1 = web::ById("Label1_0");
     m_text1 = web::ById("Text1_0");
     m_announcer = web::ById("announcer");
+    m_glanceStatus = web::ById("glanceStatus");
+    // The click that ends a glance, and everything of it, reaches nothing else: these
+    // listeners come before every other.
+    for (const char *type : {"pointerdown", "mousedown", "pointerup", "mouseup", "click", "auxclick", "dblclick",
+                             "contextmenu"}) {
+        web::Listen(document, type, [this](val event) { return swallowedByGlance(event); }, true);
+    }
     m_board = std::make_unique<WebBoard>([this](int slot) { Picture2_Click(slot); });
     m_cursor = std::make_unique<BoardCursor>(*m_board, [this](int slot) { Picture2_Click(slot); });
     for (int i = 0; i < 4; ++i) {
@@ -69,7 +76,8 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     });
 
     m_opener = std::make_unique<PictureOpener>(
-        m_window, [this](const std::string &url) { usePicture(url); }, [this] { return saveFocus(); },
+        m_window, [this](const std::string &url) { usePicture(url); }, [this] { showWholePicture(); },
+        [this] { return saveFocus(); },
         [this](const PictureOpener::Focus &focus) { restoreFocus(focus); });
 
     // The board's mark follows the kind of input that brought the focus.
@@ -186,6 +194,8 @@ std::string WebWindow::Markup()
         .attribute("autofocus", "")
         .text(withLineFeeds(model::texts::HelpText))
         .close();
+    // A glance is announced as the board's new name.
+    markup.open("div", "glanceStatus").attribute("role", "status").attribute("class", "unseen").close();
     // Swap lines and the announcement are read once each, as they arrive.
     markup.open("div", "announcer")
         .attribute("role", "log")
@@ -238,6 +248,11 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
     }
     if (m_opener->menuOpen())
         return m_opener->menuKeyDown(key);
+    if (m_glancing) {   // the first key ends it; none does anything else
+        if (!event.repeat)
+            endGlance();
+        return true;
+    }
     if (!modifier)
         m_keyboardLast = true;
     const bool command = event.ctrlKey || event.metaKey;
@@ -247,6 +262,10 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
     }
     if (key == "Tab" && !command && !event.altKey) {
         moveFocus(event.shiftKey);
+        return true;
+    }
+    if (m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey && key == "F2") {
+        showWholePicture();
         return true;
     }
     if (m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey && m_cursor->keyDown(key)) {
@@ -318,6 +337,45 @@ void WebWindow::announce(std::string_view text)
     web::SetText(line, text);
     while (m_announcer["childElementCount"].as<int>() > 3)
         m_announcer["firstElementChild"].call<void>("remove");
+}
+
+void WebWindow::showWholePicture()
+{
+    if (m_glancing)
+        return;
+    m_glancing = true;
+    m_board->setWholePictureShown(true);
+    web::SetText(m_glanceStatus, model::texts::WholePicture);
+}
+
+void WebWindow::endGlance()
+{
+    m_glancing = false;
+    m_board->setWholePictureShown(false);
+    web::SetText(m_glanceStatus, "");
+}
+
+bool WebWindow::swallowedByGlance(val event)
+{
+    const std::string type = event["type"].as<std::string>();
+    if (type == "pointerdown" && !m_glancing) {
+        m_endingGlance = false;   // the last one's release never came: a new click is the game's
+        return false;
+    }
+    if (type == "pointerdown") {
+        if (m_opener->dialogOpen())
+            return false;   // a refusal that arrived meanwhile is answered as ever
+        endGlance();
+        m_endingGlance = true;
+    } else if (!m_endingGlance) {
+        return false;
+    } else if (type == "pointerup") {
+        // Its click, or its context menu, follows at once; then the game takes clicks again.
+        emscripten_set_timeout([](void *window) { static_cast<WebWindow *>(window)->m_endingGlance = false; }, 0,
+                               this);
+    }
+    event.call<void>("stopImmediatePropagation");
+    return true;
 }
 
 PictureOpener::Focus WebWindow::saveFocus() const

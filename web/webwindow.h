@@ -44,17 +44,25 @@ private:
     void applyText(const model::TextChange &change);
     void announce(std::string_view text);
     void usePicture(const std::string &url);
+    // A glance at the whole painting: it covers the board until the next click or key,
+    // which does nothing else. The game, its picks, the cursor and the message box
+    // stay as they were.
+    void showWholePicture();
+    void endGlance();
+    bool swallowedByGlance(web::val event);   // a pointer event; true when the glance takes it
     PictureOpener::Focus saveFocus() const;
     void restoreFocus(const PictureOpener::Focus &focus);
 
     model::Game m_game;
     forms::ClockRandom m_random;
     web::val m_window = web::val::null(), m_label1 = web::val::null(), m_text1 = web::val::null(),
-             m_announcer = web::val::null();
+             m_announcer = web::val::null(), m_glanceStatus = web::val::null();
     std::vector<web::val> m_command1;   // by button index
     std::unique_ptr<WebBoard> m_board;
     std::unique_ptr<BoardCursor> m_cursor;
     std::unique_ptr<PictureOpener> m_opener;
     bool m_keyboardLast = true;            // the last input was a key, not a pointer
     std::optional<bool> m_restoringMark;   // the mark as it was, while the focus goes back
+    bool m_glancing = false;
+    bool m_endingGlance = false;           // the rest of the click that ended a glance is still coming
 };

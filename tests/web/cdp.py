@@ -158,7 +158,7 @@ class Browser:
         "Tab": (9, "Tab"), "Enter": (13, "Enter"), "Escape": (27, "Escape"), " ": (32, "Space"),
         "ArrowLeft": (37, "ArrowLeft"), "ArrowUp": (38, "ArrowUp"), "ArrowRight": (39, "ArrowRight"),
         "ArrowDown": (40, "ArrowDown"), "Home": (36, "Home"), "End": (35, "End"),
-        "ContextMenu": (93, "ContextMenu"),
+        "ContextMenu": (93, "ContextMenu"), "F2": (113, "F2"),
     }
 
     def key(self, key, shift=False, ctrl=False):

@@ -343,12 +343,50 @@ def accessibility_tree(page):
     check(logs, "a live log for the message box")
 
 
+def glance(page):
+    source = page.source()
+    page.press(1)
+    page.click_slot(4)
+    page.click_slot(9)
+    page.press(2)   # a swap, for a line in the message box
+    page.click_slot(12)
+    tiles, text = page.tiles(), page.text()
+    check(text.startswith("Разменям: "), "the swap line")
+    page.click_slot(20, button="right")
+    item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                   "(document.getElementById('showWholePicture').getBoundingClientRect())")
+    page.b.mouse(*item)
+    active = page.active()
+    expect_board(page, source, list(range(30)))   # the painting, assembled, covers the board
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), "Цялата картина", "board's name")
+    equal(page.js("document.getElementById('glanceStatus').textContent"), "Цялата картина", "announced")
+    page.press(0)   # "Изчисти": this click only ends the glance
+    equal(page.tiles(), tiles, "the game as it was")
+    equal(page.picked(), [12], "the pick as it was")
+    equal(page.text(), text, "the message box as it was")
+    equal(page.active(), active, "the focus as it was")
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), "Пъзел", "the board's name back")
+    expect_board(page, source, tiles, borders=(12,))
+    page.press(0)
+    equal(page.tiles(), list(range(30)), "the next click is the game's again")
+    # F2 on the board; the next key only ends it.
+    page.click_slot(12)
+    page.b.key("Tab")
+    page.b.key("Tab", shift=True)
+    page.b.key("F2")
+    expect_board(page, source, list(range(30)))
+    page.b.key("ArrowRight")
+    equal(page.active(), "Picture2_12", "the cursor stays")
+    expect_board(page, source, list(range(30)), borders=(12,), mark=12)
+    equal(page.js("document.getElementById('glanceStatus').textContent"), "", "nothing more to announce")
+
+
 def open_from_menu(page, path):
     page.b.call("Page.setInterceptFileChooserDialog", enabled=True)
     page.click_slot(10, button="right")
     equal(page.js("document.getElementById('pictureMenu').hidden"), False, "the menu opens")
     equal(page.js("[...document.querySelectorAll('#pictureMenu [role=menuitem]')].map(e => e.textContent)"),
-          ["Отвори картина…", "Върни вградената картина"], "menu items")
+          ["Отвори картина…", "Върни вградената картина", "Покажи цялата картина"], "menu items")
     item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
                    "(document.getElementById('openPicture').getBoundingClientRect())")
     page.b.mouse(*item)
@@ -539,7 +577,7 @@ def expect_board_image(shot, source, tiles, borders, mark, scale):
 
 
 CHECKS = [window_layout, startup_pixels_and_tooltips, shuffle_picks_swap_undo, solved_text, tab_cycle,
-          keyboard_game, accessibility_tree, opening_pictures, refusals]
+          keyboard_game, accessibility_tree, glance, opening_pictures, refusals]
 
 
 def main():
