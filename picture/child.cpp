@@ -2,6 +2,7 @@
 #include "picture/child.h"
 
 #include "picture/decode.h"
+#include "picture/sanitizer.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -64,12 +65,19 @@ void misbehave(const char *how)
             std::this_thread::sleep_for(std::chrono::hours(1));
     }
     if (std::strcmp(how, "hog") == 0) {
-        // The limit counts address space: filling every page as well would only spend
-        // processor time, seconds of it on a busy machine, and meet the time limit first.
+        // The limit counts address space, so one byte of each block is enough: filling
+        // every page would only spend processor time, seconds of it on a busy machine,
+        // and meet the time limit first. Under the sanitizer it counts resident pages.
+#if defined(KALVERO_ADDRESS_SANITIZER)
+        constexpr std::size_t touched = 4096;
+#else
+        constexpr std::size_t touched = 16 << 20;
+#endif
         std::vector<std::unique_ptr<char[]>> taken;
         for (;;) {
             taken.emplace_back(new char[16 << 20]);
-            taken.back()[0] = 1;
+            for (std::size_t at = 0; at < 16 << 20; at += touched)
+                taken.back()[at] = 1;
         }
     }
     if (std::strcmp(how, "flood") == 0) {

@@ -2,6 +2,7 @@
 #include "picture/reader.h"
 
 #include "picture/child.h"
+#include "picture/sanitizer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,14 +14,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KALVERO_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KALVERO_ADDRESS_SANITIZER 1
-#endif
 #endif
 
 Q_LOGGING_CATEGORY(lcPicture, "kalvero.picture", QtWarningMsg)
