@@ -4,6 +4,7 @@
 #include "peakmemory.h"
 #include "picture/decode.h"
 #include "picture/reader.h"
+#include "picture/sanitizer.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -159,7 +160,7 @@ void tst_Reader::misbehavingChildIsRefused_data()
     QTest::newRow("crashes") << QStringLiteral("crash") << PictureError::DecoderCrashed;
     QTest::newRow("sleeps: the watchdog") << QStringLiteral("hang") << PictureError::TooComplex;
     QTest::newRow("spins: the processor's limit") << QStringLiteral("spin") << PictureError::TooComplex;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(KALVERO_ADDRESS_SANITIZER)
     // The sanitizer's own limit stops it, as a crash.
     QTest::newRow("takes memory without end") << QStringLiteral("hog") << PictureError::DecoderCrashed;
 #else
@@ -191,7 +192,7 @@ void tst_Reader::misbehavingChildIsRefused()
     QCOMPARE(decoded.error, error);
     QCOMPARE(decoded.picture.isNull(), error != PictureError::None);
     QVERIFY2(took < picture::WatchdogMilliseconds + 2000, qPrintable(QString::number(took)));
-#if !defined(__SANITIZE_ADDRESS__)   // whose quarantine keeps freed buffers resident
+#if !defined(KALVERO_ADDRESS_SANITIZER)   // whose quarantine keeps freed buffers resident
     QVERIFY2(peakKiB() - peakBefore < 8 * 1024, qPrintable(QString::number(peakKiB() - peakBefore)));
 #endif
     QCOMPARE(QFileInfo(heard).size(), 0);
