@@ -1,9 +1,9 @@
 // wholeness.cpp: walking a GIF's blocks and LZW codes, and a BMP's rows.
 #include "model/wholeness.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <vector>
 
 namespace model {
 
@@ -17,17 +17,25 @@ std::uint32_t littleEndian(FileBytes data, std::size_t at, int bytes)
     return value;
 }
 
-// Bits read from the start of each byte's lowest bit, as GIF's LZW codes are packed.
+// Bits read from the start of each byte's lowest bit, as GIF's LZW codes are packed,
+// straight from the sub-blocks that hold them: each a length byte, then that many
+// bytes, until a length of 0.
 class CodeReader
 {
 public:
-    explicit CodeReader(FileBytes bytes) : m_bytes(bytes) {}
+    explicit CodeReader(FileBytes blocks) : m_bytes(blocks) {}
     bool read(int width, int &code)
     {
         while (m_bits < width) {
+            while (m_left == 0) {
+                if (m_at >= m_bytes.size() || m_bytes[m_at] == 0)
+                    return false;
+                m_left = m_bytes[m_at++];
+            }
             if (m_at >= m_bytes.size())
                 return false;
             m_buffer |= std::uint32_t(m_bytes[m_at++]) << m_bits;
+            --m_left;
             m_bits += 8;
         }
         code = int(m_buffer & ((1u << width) - 1));
@@ -39,19 +47,21 @@ public:
 private:
     FileBytes m_bytes;
     std::size_t m_at = 0;
+    std::size_t m_left = 0;   // in the current sub-block
     std::uint32_t m_buffer = 0;
     int m_bits = 0;
 };
 
-// How many pixels a GIF image's LZW data decodes to, counting up to `needed` only.
-std::int64_t lzwPixels(FileBytes codes, int minimumSize, std::int64_t needed)
+// How many pixels a GIF image's LZW data, in its sub-blocks, decodes to, counting up
+// to `needed` only.
+std::int64_t lzwPixels(FileBytes blocks, int minimumSize, std::int64_t needed)
 {
     if (minimumSize < 2 || minimumSize > 11)
         return 0;
     const int clear = 1 << minimumSize, end = clear + 1;
     std::array<std::int64_t, 4096> length{};   // of each code's string
     std::fill_n(length.begin(), clear, 1);
-    CodeReader reader(codes);
+    CodeReader reader(blocks);
     int width = minimumSize + 1, next = end + 1, previous = -1, code = 0;
     std::int64_t count = 0;
     while (count < needed && reader.read(width, code)) {
@@ -116,17 +126,14 @@ bool GifIsWhole(FileBytes data)
         return false;
     const auto colourTable = [](std::uint8_t flags) { return flags & 0x80 ? 3 * (std::size_t(2) << (flags & 7)) : 0; };
     at += colourTable(data[10]);
-    // The sub-blocks from `at`, gathered; false when they run past the end.
-    const auto subBlocks = [&](std::vector<std::uint8_t> *gathered) {
+    // Past the sub-blocks from `at`; false when they run past the end.
+    const auto subBlocks = [&] {
         while (at < data.size()) {
             const std::size_t length = data[at++];
             if (length == 0)
                 return true;
             if (length > data.size() - at)
                 return false;
-            if (gathered)
-                gathered->insert(gathered->end(), data.begin() + std::ptrdiff_t(at),
-                                 data.begin() + std::ptrdiff_t(at + length));
             at += length;
         }
         return false;
@@ -137,7 +144,7 @@ bool GifIsWhole(FileBytes data)
         case 0x3B:
             return images;
         case 0x21:
-            if (++at > data.size() || !subBlocks(nullptr))   // past the extension's label
+            if (++at > data.size() || !subBlocks())   // past the extension's label
                 return false;
             break;
         case 0x2C: {
@@ -148,8 +155,8 @@ bool GifIsWhole(FileBytes data)
             if (at >= data.size())
                 return false;
             const int minimumSize = data[at++];
-            std::vector<std::uint8_t> codes;
-            if (!subBlocks(&codes) || lzwPixels(codes, minimumSize, pixels) < pixels)
+            const std::size_t codes = at;
+            if (!subBlocks() || lzwPixels(data.subspan(codes, at - codes), minimumSize, pixels) < pixels)
                 return false;
             images = true;
             break;
