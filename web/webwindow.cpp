@@ -54,10 +54,10 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     m_text1 = web::ById("Text1_0");
     m_announcer = web::ById("announcer");
     m_glanceStatus = web::ById("glanceStatus");
-    // The click that ends a glance, and everything of it, reaches nothing else: these
-    // listeners come before every other.
-    for (const char *type : {"pointerdown", "mousedown", "pointerup", "mouseup", "click", "auxclick", "dblclick",
-                             "contextmenu"}) {
+    // The click or key that ends a glance, and everything of it, reaches nothing else:
+    // these listeners come before every other.
+    for (const char *type : {"pointerdown", "mousedown", "pointerup", "mouseup", "pointercancel", "click", "auxclick",
+                             "dblclick", "contextmenu", "keyup"}) {
         web::Listen(document, type, [this](val event) { return swallowedByGlance(event); }, true);
     }
     m_board = std::make_unique<WebBoard>([this](int slot) { Picture2_Click(slot); });
@@ -242,6 +242,8 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
 {
     const std::string_view key = event.key;
     const bool modifier = key == "Control" || key == "Shift" || key == "Alt" || key == "Meta";
+    if (m_endingGlance && !m_glancing && !event.repeat)
+        endingDone();   // a new key is the game's
     if (m_opener->dialogOpen()) {
         // The refusal is modal: its one button keeps the focus, and the game stays as it is.
         return key == "Tab" || ((event.ctrlKey || event.metaKey) && std::strcmp(event.code, "KeyZ") == 0);
@@ -249,8 +251,10 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
     if (m_opener->menuOpen())
         return m_opener->menuKeyDown(key);
     if (m_glancing) {   // the first key ends it; none does anything else
-        if (!event.repeat)
+        if (!event.repeat) {
             endGlance();
+            endingBegins();   // its release, and a context menu that may follow it, still come
+        }
         return true;
     }
     if (!modifier)
@@ -358,24 +362,44 @@ void WebWindow::endGlance()
 bool WebWindow::swallowedByGlance(val event)
 {
     const std::string type = event["type"].as<std::string>();
-    if (type == "pointerdown" && !m_glancing) {
-        m_endingGlance = false;   // the last one's release never came: a new click is the game's
-        return false;
-    }
-    if (type == "pointerdown") {
+    const bool press = type == "pointerdown" || type == "mousedown";
+    if (m_glancing) {
         if (m_opener->dialogOpen())
             return false;   // a refusal that arrived meanwhile is answered as ever
-        endGlance();
-        m_endingGlance = true;
+        // A press ends it, and the rest of its click follows. A click with no press
+        // before it, as a screen reader makes, ends it on its own.
+        if (press || type == "click" || type == "auxclick" || type == "dblclick" || type == "contextmenu") {
+            endGlance();
+            if (press)
+                endingBegins();
+        }
     } else if (!m_endingGlance) {
         return false;
-    } else if (type == "pointerup") {
-        // Its click, or its context menu, follows at once; then the game takes clicks again.
-        emscripten_set_timeout([](void *window) { static_cast<WebWindow *>(window)->m_endingGlance = false; }, 0,
-                               this);
+    } else if (type == "pointerdown") {
+        endingDone();   // the last release never came: a new press is the game's
+        return false;
+    } else if (type == "click" || type == "pointercancel") {
+        endingDone();   // the last of it
+    } else if (type == "pointerup" || type == "keyup") {
+        // A context menu, or a tap's click, follows a release within moments.
+        emscripten_clear_timeout(m_endingTimer);
+        m_endingTimer = emscripten_set_timeout([](void *window) { static_cast<WebWindow *>(window)->endingDone(); },
+                                               300, this);
     }
     event.call<void>("stopImmediatePropagation");
     return true;
+}
+
+void WebWindow::endingBegins()
+{
+    emscripten_clear_timeout(m_endingTimer);
+    m_endingGlance = true;
+}
+
+void WebWindow::endingDone()
+{
+    emscripten_clear_timeout(m_endingTimer);
+    m_endingGlance = false;
 }
 
 PictureOpener::Focus WebWindow::saveFocus() const

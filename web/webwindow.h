@@ -49,7 +49,9 @@ private:
     // stay as they were.
     void showWholePicture();
     void endGlance();
-    bool swallowedByGlance(web::val event);   // a pointer event; true when the glance takes it
+    bool swallowedByGlance(web::val event);   // a pointer event or a key's release; true when taken
+    void endingBegins();   // from the click or key that ended a glance, until endingDone,
+    void endingDone();     // every pointer event and key release is swallowed
     PictureOpener::Focus saveFocus() const;
     void restoreFocus(const PictureOpener::Focus &focus);
 
@@ -64,5 +66,6 @@ private:
     bool m_keyboardLast = true;            // the last input was a key, not a pointer
     std::optional<bool> m_restoringMark;   // the mark as it was, while the focus goes back
     bool m_glancing = false;
-    bool m_endingGlance = false;           // the rest of the click that ended a glance is still coming
+    bool m_endingGlance = false;           // the rest of the click or key that ended a glance is still coming
+    int m_endingTimer = 0;
 };

@@ -379,6 +379,23 @@ def glance(page):
     equal(page.active(), "Picture2_12", "the cursor stays")
     expect_board(page, source, list(range(30)), borders=(12,), mark=12)
     equal(page.js("document.getElementById('glanceStatus').textContent"), "", "nothing more to announce")
+    # A right click only ends it too, and the next one is the game's again.
+    page.b.key("F2")
+    page.click_slot(3, button="right")
+    equal(page.js("document.getElementById('board').className"), "", "the right click ends the glance")
+    equal(page.js("document.getElementById('pictureMenu').hidden"), True, "and opens no menu")
+    page.click_slot(3, button="right")
+    equal(page.js("document.getElementById('pictureMenu').hidden"), False, "the next right click opens it")
+    page.b.key("Escape")
+    # A screen reader's click comes with no press before it: it only ends the glance.
+    page.press(1)
+    page.click_slot(0)
+    tiles = page.tiles()
+    page.b.key("F2")
+    equal(page.js("document.getElementById('board').className"), "glance", "F2 after a click on the board")
+    page.js("document.getElementById('Command1_1').click(), 0")
+    equal(page.js("document.getElementById('board').className"), "", "a reader's click ends the glance")
+    equal(page.tiles(), tiles, "and shuffles nothing")
 
 
 def open_from_menu(page, path):
@@ -477,6 +494,7 @@ def refusals(page):
     make("long-cut.gif", with_comment(cut_gif, 400_000))
     with open(os.path.join(CORPUS, "48x40.gif"), "rb") as f:
         taller = bytearray(f.read())   # all its codes, under an image descriptor claiming 80 rows
+    equal(taller[69], 0x2C, "the image descriptor")
     taller[76] = 80
     make("taller.gif", bytes(taller))
     with open(os.path.join(CORPUS, "48x40-rle-cut.bmp"), "rb") as f:
