@@ -268,11 +268,12 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
         moveFocus(event.shiftKey);
         return true;
     }
-    if (m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey && key == "F2") {
+    const bool plainOnBoard = m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey;
+    if (plainOnBoard && key == "F2") {
         showWholePicture();
         return true;
     }
-    if (m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey && m_cursor->keyDown(key)) {
+    if (plainOnBoard && m_cursor->keyDown(key)) {
         m_cursor->setMarkShown(true);   // keys on the board show where the cursor is
         return true;
     }
