@@ -7,10 +7,10 @@
 //   bench_open [FOLDER]          the above; the pictures are made in FOLDER once
 //   bench_open --make WHAT FILE  writes "photo" (6000 x 4000) or "scan" as a JPEG
 //   bench_open --open FILE       one file on the window: "<ms> <stall ms> <peak KiB> <verdict>"
-#include "picture/decode.h"
-#include "picture/reader.h"
-#include "window/mainwindow.h"
-#include "window/pictureopener.h"
+#include "desktop/decoder/decode.h"
+#include "desktop/decoder/reader.h"
+#include "desktop/mainwindow.h"
+#include "desktop/desktoppictureopener.h"
 
 #include "peakmemory.h"   // the tests' own
 
@@ -67,8 +67,8 @@ int openOne(const QString &path)
     window.show();
     QCoreApplication::processEvents();
     const qint64 plain = peakKiB();
-    QSignalSpy settled(window.opener(), &PictureOpener::settled);
-    QSignalSpy chosen(window.opener(), &PictureOpener::pictureChosen);
+    QSignalSpy settled(window.opener(), &DesktopPictureOpener::settled);
+    QSignalSpy chosen(window.opener(), &DesktopPictureOpener::pictureChosen);
     QElapsedTimer clock;
     double last = 0, longest = 0;
     QTimer tick;
@@ -79,7 +79,7 @@ int openOne(const QString &path)
     });
     clock.start();
     tick.start();
-    window.opener()->open(picture::FileName::fromPath(path));
+    window.opener()->open(decoder::FileName::fromPath(path));
     const bool done = settled.wait(20000);
     std::printf("%.0f %.1f %lld %s\n", milliseconds(clock), longest, peakKiB() - plain,
                 !done ? "none" : chosen.isEmpty() ? "refused" : "opened");
@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    picture::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
+    decoder::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
     if (argc == 3 && QByteArray(argv[1]) == "--open")
         return openOne(QString::fromLocal8Bit(argv[2]));
 
@@ -135,9 +135,9 @@ int main(int argc, char **argv)
         for (int i = 0; i < 7; ++i) {
             QElapsedTimer timer;
             timer.start();
-            const picture::Decoded decoded = picture::DecodePicture(bytes, QSize(300, 250));
+            const decoder::Decoded decoded = decoder::DecodePicture(bytes, QSize(300, 250));
             times.push_back(milliseconds(timer));
-            if (decoded.error != picture::PictureError::None)
+            if (decoded.error != decoder::PictureError::None)
                 std::fprintf(stderr, "bench_open: %s was refused\n", qPrintable(path));
         }
         std::sort(times.begin(), times.end());

@@ -2,8 +2,8 @@
 // each timed from the button's click to the painted board and the appended log line.
 // Prints the median swap at the start and at the end, and every command's worst
 // case. Asserts nothing.
-#include "board/boardview.h"
-#include "window/mainwindow.h"
+#include "desktop/boardview.h"
+#include "desktop/mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,6 @@
 
 #include "forms/numbers.h"
 #include "forms/random.h"
-#include "model/texts.h"
 
 #include <cassert>
 
@@ -59,14 +58,14 @@ CommandResult Game::Command1_Click(int index, forms::Random &random)
     default:
         // No such button; the board is still repainted, which drops the picks.
         dropPicks();
-        return {true, {}};
+        return {true, Log::Keep};
     }
 }
 
 CommandResult Game::Clear()
 {
     reseed();
-    return {true, {TextChange::Kind::Empty, {}}};
+    return {true, Log::Empty};
 }
 
 CommandResult Game::Shuffle(forms::Random &random)
@@ -93,7 +92,7 @@ CommandResult Game::Shuffle(forms::Random &random)
     result[std::size_t(drawn)] = pool[0];
 
     m_history.PushArrangement(result);
-    return {true, {TextChange::Kind::Empty, {}}};
+    return {true, Log::Empty};
 }
 
 CommandResult Game::Swap()
@@ -117,11 +116,7 @@ CommandResult Game::Swap()
     m_history.OverwriteTop(a, m_picks.PickedTileB);
     m_history.OverwriteTop(b, m_picks.PickedTileA);
 
-    CommandResult result{true,
-                         {TextChange::Kind::Append,
-                          texts::SwapLine(TileText(m_picks.PickedTileB), TileText(m_picks.PickedTileA))}};
-    if (isSolved())
-        result.text = {TextChange::Kind::Replace, std::string(texts::Solved)};
+    const CommandResult result{true, isSolved() ? Log::Solved : Log::Swapped, m_picks.PickedTileA, m_picks.PickedTileB};
     dropPicks();
     return result;
 }
@@ -131,7 +126,7 @@ CommandResult Game::Undo()
     if (!m_history.StepBack())
         return {};
     dropPicks();
-    return {true, {TextChange::Kind::Empty, {}}};
+    return {true, Log::Empty};
 }
 
 void Game::reseed()

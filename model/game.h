@@ -3,7 +3,6 @@
 
 #include "model/history.h"
 
-#include <string>
 
 namespace forms {
 class Random;
@@ -13,20 +12,22 @@ namespace model {
 
 enum class Command { Clear = 0, Shuffle = 1, Swap = 2, Undo = 3 };
 
-// What a command does to the message box. An append carries only the new line,
-// so the log never has to be copied to grow.
-struct TextChange
-{
-    enum class Kind { Keep, Empty, Append, Replace };
-    Kind kind = Kind::Keep;
-    std::string text;   // the appended line, or the whole new text
-    bool operator==(const TextChange &) const = default;
+// What a command that went through does to the move log. The model says what
+// happened; the window turns it into the message box's text.
+enum class Log {
+    Keep,      // the log stays as it is
+    Empty,     // Clear, Shuffle and Undo empty it
+    Swapped,   // a swap appends its line: the second pick's tile, then the first's
+    Solved,    // a swap assembled the picture: the announcement replaces the log
 };
 
 struct CommandResult
 {
     bool wentThrough = false;   // false: the command declined and changed nothing
-    TextChange text;
+    Log log = Log::Keep;
+    int firstTile = -1;         // Swapped and Solved: the tiles of the first and the second pick
+    int secondTile = -1;
+    bool operator==(const CommandResult &) const = default;
 };
 
 // The pending picks. They are not part of the history: Undo never brings them

@@ -1,7 +1,7 @@
 // boardcursor.cpp: the cursor's keys, its roving focus and its mark.
 #include "web/boardcursor.h"
 
-#include "model/geometry.h"
+#include "board/geometry.h"
 #include "web/marks.h"
 #include "web/webboard.h"
 
@@ -83,8 +83,8 @@ void BoardCursor::setMarkShown(bool shown)
 void BoardCursor::placeMark()
 {
     // Over the cursor's cell, relative to the board's corner.
-    const forms::PixelRect corner = forms::ToPixels(model::Picture1);
-    const forms::PixelRect place = forms::ToPixels(model::SlotPlaces(model::Picture1)[std::size_t(m_cursor)]);
+    const forms::PixelRect corner = forms::ToPixels(board::Picture1);
+    const forms::PixelRect place = forms::ToPixels(board::SlotPlaces(board::Picture1)[std::size_t(m_cursor)]);
     web::SetStyle(m_mark, "left", web::Pixels(place.x - corner.x));
     web::SetStyle(m_mark, "top", web::Pixels(place.y - corner.y));
     web::SetStyle(m_mark, "width", web::Pixels(place.width));

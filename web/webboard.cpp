@@ -2,8 +2,8 @@
 #include "web/webboard.h"
 
 #include "model/game.h"
-#include "model/geometry.h"
-#include "model/texts.h"
+#include "board/geometry.h"
+#include "window/texts.h"
 #include "web/boardcursor.h"
 #include "web/marks.h"
 
@@ -16,8 +16,8 @@ namespace {
 // Where a tile's rectangle of the source lies, as a background position.
 std::string tilePosition(int tile)
 {
-    const forms::TwipRect piece = model::PieceBox(model::Picture1);
-    const model::PieceOffset offset = model::LocatePiece(tile, piece.Width, piece.Height);
+    const forms::TwipRect piece = board::PieceBox(board::Picture1);
+    const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
     const forms::PixelRect from = forms::ToPixels({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
     return web::Pixels(-from.x) + " " + web::Pixels(-from.y);
 }
@@ -27,21 +27,21 @@ std::string tilePosition(int tile)
 void WebBoard::Write(web::Markup &markup)
 {
     markup.open("div", "board")
-        .place(model::Picture1)
+        .place(board::Picture1)
         .attribute("role", "grid")
-        .attribute("aria-label", model::texts::BoardName)
+        .attribute("aria-label", window::texts::BoardName)
         .attribute("aria-rowcount", std::to_string(model::GridRows))
         .attribute("aria-colcount", std::to_string(model::GridColumns))
         .style("--pick-border", "url(\"" + web::PickBorderImage(50) + "\")");
     // Rows in reading order; each cell at its slot's place relative to its row, the
     // piece size from the holder, as on the desktop.
-    const auto places = model::SlotPlaces(model::Picture1);
-    const forms::TwipRect piece = model::PieceBox(model::Picture1);
+    const auto places = board::SlotPlaces(board::Picture1);
+    const forms::TwipRect piece = board::PieceBox(board::Picture1);
     for (int row = 0; row < model::GridRows; ++row) {
-        const forms::TwipRect line{model::Picture1.Left, model::Picture1.Top + float(row) * piece.Height,
-                                   model::Picture1.Width, piece.Height};
+        const forms::TwipRect line{board::Picture1.Left, board::Picture1.Top + float(row) * piece.Height,
+                                   board::Picture1.Width, piece.Height};
         markup.open("div", "row" + std::to_string(row)).attribute("role", "row").attribute("class", "row");
-        markup.place(line, model::Picture1);
+        markup.place(line, board::Picture1);
         for (int column = 0; column < model::GridColumns; ++column) {
             const int slot = column * model::GridRows + row;
             // As start-up paints it: the ordered board, nothing picked.
@@ -54,7 +54,7 @@ void WebBoard::Write(web::Markup &markup)
                 .attribute("aria-colindex", std::to_string(column + 1))
                 .attribute("aria-selected", "false")
                 .attribute("title", tile)
-                .attribute("aria-label", model::texts::SlotName(slot, tile))
+                .attribute("aria-label", window::texts::SlotName(slot, tile))
                 .attribute("elementtiming", id)
                 .place(places[std::size_t(slot)], line)
                 .style("--tile-position", tilePosition(slot))
@@ -103,7 +103,7 @@ void WebBoard::setWholePictureShown(bool shown)
         m_grid["classList"].call<void>("add", std::string("glance"));
     else
         m_grid["classList"].call<void>("remove", std::string("glance"));
-    web::SetAttribute(m_grid, "aria-label", shown ? model::texts::WholePicture : model::texts::BoardName);
+    web::SetAttribute(m_grid, "aria-label", shown ? window::texts::WholePicture : window::texts::BoardName);
 }
 
 void WebBoard::BuildBoard(const model::Game &game)
@@ -137,7 +137,7 @@ void WebBoard::PaintBoard(const model::Game &game)
             web::SetStyle(cell, "--tile-position", tilePosition(tile));
             const std::string_view text = game.history().currentText(slot);
             web::SetAttribute(cell, "title", text);
-            web::SetAttribute(cell, "aria-label", model::texts::SlotName(slot, text));
+            web::SetAttribute(cell, "aria-label", window::texts::SlotName(slot, text));
         }
         if (shown.border != border) {
             web::SetAttribute(cell, "class", border ? "slot picked" : "slot");

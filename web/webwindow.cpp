@@ -1,8 +1,8 @@
 // webwindow.cpp: the window's controls, the Tab cycle, the keys, and the message box.
 #include "web/webwindow.h"
 
-#include "model/layout.h"
-#include "model/texts.h"
+#include "window/layout.h"
+#include "window/texts.h"
 
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
@@ -42,7 +42,7 @@ std::string withLineFeeds(std::string_view text)
 WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
 {
     val document = web::Document();
-    document.set("title", std::string(model::texts::WindowTitle));
+    document.set("title", std::string(window::texts::WindowTitle));
 
     // The page's file carries the window as the build wrote it; otherwise it is
     // written now.
@@ -75,10 +75,10 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
         return type == "historyUndo" || type == "historyRedo";
     });
 
-    m_opener = std::make_unique<PictureOpener>(
+    m_opener = std::make_unique<PagePictureOpener>(
         m_window, [this](const std::string &url) { usePicture(url); }, [this] { showWholePicture(); },
         [this] { return saveFocus(); },
-        [this](const PictureOpener::Focus &focus) { restoreFocus(focus); });
+        [this](const PagePictureOpener::Focus &focus) { restoreFocus(focus); });
 
     // The board's mark follows the kind of input that brought the focus.
     web::Listen(document, "pointerdown", [this](val) {
@@ -98,7 +98,7 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     web::Listen(m_board->grid(), "contextmenu", [this](val event) {
         int x, y;
         if (m_keyboardLast) {   // the Menu key: at the cursor's slot
-            const forms::PixelRect place = forms::ToPixels(model::SlotPlaces(model::Picture1)[std::size_t(m_cursor->cursorSlot())]);
+            const forms::PixelRect place = forms::ToPixels(board::SlotPlaces(board::Picture1)[std::size_t(m_cursor->cursorSlot())]);
             x = place.x + place.width / 2;
             y = place.y + place.height / 2;
         } else {
@@ -155,7 +155,7 @@ void WebWindow::focusMessageBox()
 
 std::string WebWindow::Markup()
 {
-    namespace layout = model::layout;
+    namespace layout = window::layout;
     // The whole window in one piece of markup, in reading order: top to bottom,
     // then left to right.
     web::Markup markup;
@@ -171,7 +171,7 @@ std::string WebWindow::Markup()
         .place(layout::Label1)
         .style("background-color", web::Colour(layout::Label1Colour))
         .attribute("elementtiming", "Label1_0")
-        .text(model::texts::BoardTitle)
+        .text(window::texts::BoardTitle)
         .close();
     WebBoard::Write(markup);
     for (int i = 0; i < 4; ++i) {
@@ -183,16 +183,16 @@ std::string WebWindow::Markup()
             .place(layout::Command1[i].place)
             .style("--face", web::Colour(layout::Command1[i].face))
             .style("--held", web::Colour(darker(layout::Command1[i].face)))
-            .text(model::texts::Commands[i])
+            .text(window::texts::Commands[i])
             .close();
     }
     markup.open("textarea", "Text1_0")
         .place(layout::Text1)
-        .attribute("aria-label", model::texts::MessageBoxName)
+        .attribute("aria-label", window::texts::MessageBoxName)
         .attribute("spellcheck", "false")
         .attribute("elementtiming", "Text1_0")
         .attribute("autofocus", "")
-        .text(withLineFeeds(model::texts::HelpText))
+        .text(withLineFeeds(window::texts::HelpText))
         .close();
     // A glance is announced as the board's new name.
     markup.open("div", "glanceStatus").attribute("role", "status").attribute("class", "unseen").close();
@@ -201,9 +201,9 @@ std::string WebWindow::Markup()
         .attribute("role", "log")
         .attribute("aria-live", "polite")
         .attribute("aria-relevant", "additions")
-        .attribute("aria-label", model::texts::MessageBoxName)
+        .attribute("aria-label", window::texts::MessageBoxName)
         .close();
-    PictureOpener::Write(markup);
+    PagePictureOpener::Write(markup);
     markup.close();
     return markup.finish();
 }
@@ -350,7 +350,7 @@ void WebWindow::showWholePicture()
         return;
     m_glancing = true;
     m_board->setWholePictureShown(true);
-    web::SetText(m_glanceStatus, model::texts::WholePicture);
+    web::SetText(m_glanceStatus, window::texts::WholePicture);
 }
 
 void WebWindow::endGlance()
@@ -403,12 +403,12 @@ void WebWindow::endingDone()
     m_endingGlance = false;
 }
 
-PictureOpener::Focus WebWindow::saveFocus() const
+PagePictureOpener::Focus WebWindow::saveFocus() const
 {
     return {web::Document()["activeElement"], m_cursor->markShown()};
 }
 
-void WebWindow::restoreFocus(const PictureOpener::Focus &focus)
+void WebWindow::restoreFocus(const PagePictureOpener::Focus &focus)
 {
     m_restoringMark = focus.markShown;
     if (!focus.element.isNull() && !focus.element.isUndefined())

@@ -6,7 +6,7 @@
 #include "model/game.h"
 #include "web/boardcursor.h"
 #include "web/dom.h"
-#include "web/pictureopener.h"
+#include "web/pagepictureopener.h"
 #include "web/webboard.h"
 
 #include <vector>
@@ -52,8 +52,8 @@ private:
     bool swallowedByGlance(web::val event);   // a pointer event or a key's release; true when taken
     void endingBegins();   // from the click or key that ended a glance, until endingDone,
     void endingDone();     // every pointer event and key release is swallowed
-    PictureOpener::Focus saveFocus() const;
-    void restoreFocus(const PictureOpener::Focus &focus);
+    PagePictureOpener::Focus saveFocus() const;
+    void restoreFocus(const PagePictureOpener::Focus &focus);
 
     model::Game m_game;
     forms::ClockRandom m_random;
@@ -62,7 +62,7 @@ private:
     std::vector<web::val> m_command1;   // by button index
     std::unique_ptr<WebBoard> m_board;
     std::unique_ptr<BoardCursor> m_cursor;
-    std::unique_ptr<PictureOpener> m_opener;
+    std::unique_ptr<PagePictureOpener> m_opener;
     bool m_keyboardLast = true;            // the last input was a key, not a pointer
     std::optional<bool> m_restoringMark;   // the mark as it was, while the focus goes back
     bool m_glancing = false;

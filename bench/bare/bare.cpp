@@ -1,7 +1,7 @@
 // bare.cpp: the start-up yardstick: a plain Qt Widgets program with the game window's
 // content and none of its logic: a fixed 466 x 424 window, the picture as 30 labels
 // with tooltips, a plain-text box with the help text and four buttons.
-#include "model/texts.h"
+#include "window/texts.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -24,12 +24,12 @@ int main(int argc, char **argv)
         label->setPixmap(picture.copy((i / 5) * 50, (i % 5) * 50, 50, 50));
         label->setToolTip(QString::number(i));
     }
-    auto *text = new QPlainTextEdit(QString::fromUtf8(model::texts::HelpText.data()), &window);
+    auto *text = new QPlainTextEdit(QString::fromUtf8(window::texts::HelpText.data()), &window);
     text->setGeometry(8, 296, 449, 121);
     const int tops[4] = {40, 72, 200, 240};
     for (int i = 0; i < 4; ++i) {
-        auto *button = new QPushButton(QString::fromUtf8(model::texts::Commands[i].data(),
-                                                         qsizetype(model::texts::Commands[i].size())), &window);
+        auto *button = new QPushButton(QString::fromUtf8(window::texts::Commands[i].data(),
+                                                         qsizetype(window::texts::Commands[i].size())), &window);
         button->setGeometry(376, tops[i], 81, 25);
     }
     window.show();

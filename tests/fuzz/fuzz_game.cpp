@@ -3,7 +3,7 @@
 // rules: the levels, the depth, the picks, the borders and the message box text.
 #include "forms/random.h"
 #include "model/game.h"
-#include "model/texts.h"
+#include "window/texts.h"
 #include "modeltools.h"
 
 #include <algorithm>
@@ -75,7 +75,7 @@ struct Reference
     std::vector<Level> levels{ordered()};
     bool first = false, second = false;
     int tileA = -1, tileB = -1, boxA = 0, boxB = 0;
-    std::string text{model::texts::HelpText};
+    std::string text{window::texts::HelpText};
 
     void dropPicks()
     {
@@ -193,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Input input{data, size};
     model::Game game;
     Reference ref;
-    std::string box{model::texts::HelpText};
+    std::string box{window::texts::HelpText};
     InputRandom random(input);
 
     while (!input.empty()) {

@@ -1,7 +1,7 @@
 // fuzz_picture.cpp: feeds arbitrary bytes to the picture decoder, in this process as
 // the decoder child runs it. Every input must end as a 300 x 250 opaque picture or
 // as a refusal with no picture at all.
-#include "picture/decode.h"
+#include "desktop/decoder/decode.h"
 
 #include <QCoreApplication>
 
@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const picture::Decoded opened =
-        picture::DecodePicture(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), QSize(300, 250));
+    const decoder::Decoded opened =
+        decoder::DecodePicture(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), QSize(300, 250));
     const bool whole = opened.picture.size() == QSize(300, 250) && opened.picture.format() == QImage::Format_RGB32;
-    if (opened.error == picture::PictureError::None ? !whole : !opened.picture.isNull()) {
+    if (opened.error == decoder::PictureError::None ? !whole : !opened.picture.isNull()) {
         std::fprintf(stderr, "fuzz_picture: error %d with a picture of %d x %d\n", int(opened.error),
                      opened.picture.width(), opened.picture.height());
         std::abort();

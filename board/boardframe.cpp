@@ -1,0 +1,86 @@
+// boardframe.cpp: placing the slots, and drawing each one when what it shows changes.
+#include "board/boardframe.h"
+
+#include "model/game.h"
+
+#include <cassert>
+
+namespace board {
+
+forms::PixelRect BoardFrame::Cut(int tile)
+{
+    const TwipRect piece = PieceBox(Picture1);
+    const PieceOffset offset = LocatePiece(tile, piece.Width, piece.Height);
+    return forms::ToPixels({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
+}
+
+void BoardFrame::BuildBoard()
+{
+    const forms::PixelRect corner = forms::ToPixels(Picture1);
+    const auto places = SlotPlaces(Picture1);
+    for (int i = 0; i < PieceCount; ++i) {
+        forms::PixelRect place = forms::ToPixels(places[std::size_t(i)]);
+        place.x -= corner.x;
+        place.y -= corner.y;
+        m_places[std::size_t(i)] = place;
+    }
+    RebuildBoard();
+}
+
+void BoardFrame::RebuildBoard()
+{
+    // The slots keep their labels and picks: the next paint tells readers only what changed.
+    for (SlotFrame &slot : m_slots)
+        slot.tile = -1;
+    m_wholeDrawn = false;
+}
+
+int BoardFrame::slotAt(int x, int y) const
+{
+    for (int i = 0; i < PieceCount; ++i) {
+        const forms::PixelRect &p = m_places[std::size_t(i)];
+        if (x >= p.x && x < p.x + p.width && y >= p.y && y < p.y + p.height)
+            return i;
+    }
+    return -1;
+}
+
+void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Surface &surface)
+{
+    assert(overlay.cursor >= 0 && overlay.cursor < PieceCount);
+    if (overlay.whole && !m_wholeDrawn) {
+        surface.whole(true);
+        m_whole = m_wholeDrawn = true;
+    } else if (!overlay.whole && m_whole) {
+        surface.whole(false);
+        m_whole = false;
+        RebuildBoard();   // the slots are drawn again where the whole picture was
+    }
+    for (int i = 0; i < PieceCount; ++i) {
+        SlotFrame &slot = m_slots[std::size_t(i)];
+        const int tile = game.history().currentTile(i);
+        const bool border = game.hasBorder(i);
+        const bool mark = overlay.markShown && overlay.cursor == i;
+        const bool labelled = slot.tile >= 0 || !slot.tooltip.empty();
+        if (slot.tooltip != game.history().currentText(i) || !labelled) {
+            slot.tooltip = game.history().currentText(i);
+            slot.name = m_namer(i, slot.tooltip);
+            surface.label(i, slot.tooltip, slot.name);
+        }
+        if (border != slot.border)
+            surface.selected(i, border);
+        if (!m_whole && (tile != slot.tile || border != slot.border || mark != slot.mark)) {
+            const forms::PixelRect &place = m_places[std::size_t(i)];
+            surface.tile(i, place, Cut(tile));
+            if (border)
+                surface.border(i, place);
+            if (mark)
+                surface.mark(i, place);
+            slot.tile = tile;
+        }
+        slot.border = border;
+        slot.mark = mark;
+    }
+}
+
+} // namespace board

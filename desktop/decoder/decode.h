@@ -1,0 +1,37 @@
+// decode.h: the second step of reading a picture: its bytes made into the board's
+// source. It runs in the decoder child (child.h), never in the game's own process.
+#pragma once
+
+#include "picture/picture.h"
+
+#include <QByteArrayView>
+#include <QImage>
+#include <QSize>
+
+namespace decoder {
+
+using picture::PictureError;
+
+struct Decoded
+{
+    QImage picture;   // `target` in size, opaque RGB32, when error is None; null otherwise
+    PictureError error = PictureError::None;
+};
+
+// The most memory one decoded picture may take, at 4 bytes a pixel for most formats.
+constexpr qsizetype MaxDecodedBytes = qsizetype(256) << 20;
+
+// The formats the game reads, told by their first bytes, whatever the file's name:
+// "jpeg", "png", "webp", "tiff", "gif", "bmp"; null for anything else.
+const char *FormatOf(QByteArrayView data);
+
+// The picture in `data`, turned as its EXIF orientation says, its middle in the
+// board's proportions scaled with smooth filtering to `target`. A JPEG is decoded by
+// TurboJPEG at the smallest of its scales (down to 1/8) that still covers the target;
+// damaged or cut-short JPEGs and scan bombs are refused. The other formats go to
+// Qt's readers, by their named format only. A picture whose decoding would take
+// more than MaxDecodedBytes is too large; data cut short or corrupt is refused
+// rather than shown in part.
+Decoded DecodePicture(QByteArrayView data, const QSize &target);
+
+} // namespace decoder

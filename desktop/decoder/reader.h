@@ -1,0 +1,71 @@
+// reader.h: reading a picture file the player opened, in a decoder child that no
+// file can hang, bloat or crash the game through.
+#pragma once
+
+#include "desktop/decoder/decode.h"
+#include "desktop/decoder/file.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QProcess>
+#include <QSize>
+#include <QTimer>
+
+namespace decoder {
+
+// The decoder child's limits.
+constexpr int WatchdogMilliseconds = 5000;   // wall clock, then the child is killed
+constexpr int CpuSeconds = 4;                // processor time, then the system stops it
+constexpr qint64 AddressSpaceBytes = qint64(1) << 30;   // all the child's memory, its program's included
+
+// Reads one file: the game checks and opens it (file.h), and a child process runs
+// the game's own program in its decoder mode (child.h) with the file as its input,
+// under a memory cap, a processor-time cap and a watchdog. The game takes back the
+// record and nothing else: at most the target's pixels. A child that is killed,
+// crashes, overruns a limit or says more than a record holds becomes a refusal
+// with its own reason. Everything happens on the caller's event loop, which never
+// waits; finished() comes once, unless the reader is deleted first, which stops
+// the child.
+class PictureReader : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PictureReader(QObject *parent = nullptr);
+    ~PictureReader() override;
+
+    // Once. `target` is the board's size in device pixels.
+    void start(const FileName &name, const QSize &target);
+    // Waits for the result at most `milliseconds`, handling only the child's
+    // output: true when finished() has been emitted.
+    bool waitForFinished(int milliseconds);
+
+    // The program that decodes, by default this one; tests name the game's.
+    static void setDecoderProgram(const QString &program);
+    static QString decoderProgram();
+    // For tests only: the child misbehaves on purpose (child.h).
+    void setMisbehaviour(const QString &how) { m_misbehaviour = how; }
+
+signals:
+    void finished(const decoder::Decoded &decoded);
+
+private:
+    void readOutput();
+    void readErrors();
+    void childEnded(int exitCode, QProcess::ExitStatus status);
+    void finish(const Decoded &decoded);
+
+    QProcess m_process{this};
+    QTimer m_watchdog;
+    QSize m_target;
+    QByteArray m_record;
+    QByteArray m_errors;       // the first of what the child wrote to its standard error
+    QString m_misbehaviour;
+    bool m_timedOut = false;
+    bool m_overflowed = false;
+    bool m_done = false;
+};
+
+} // namespace decoder
+
+Q_DECLARE_METATYPE(decoder::Decoded)

@@ -1,0 +1,146 @@
+// pictureopener.cpp: the menu, the file dialog, the reading in the background and the refusals.
+#include "desktop/desktoppictureopener.h"
+
+#include "desktop/qtext.h"
+#include "window/texts.h"
+#include "desktop/decoder/reader.h"
+#include "desktop/terminal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+// "Изображения (*.jpg *.JPG ...)": the formats the game reads, in both cases.
+QString pictureFilter()
+{
+    QStringList patterns;
+    for (const char *suffix : {"jpg", "jpeg", "jpe", "jfif", "png", "webp", "tif", "tiff", "gif", "bmp"}) {
+        patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
+        patterns << QStringLiteral("*.") + QString::fromLatin1(suffix).toUpper();
+    }
+    return toQString(window::texts::PictureFilter) + QStringLiteral(" (") + patterns.join(u' ') + u')';
+}
+
+} // namespace
+
+DesktopPictureOpener::DesktopPictureOpener(QWidget *window) : QObject(window), m_window(window) {}
+
+DesktopPictureOpener::~DesktopPictureOpener() { stop(); }
+
+void DesktopPictureOpener::open(const decoder::FileName &name, Arrival arrival)
+{
+    stop();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_reader = new decoder::PictureReader(this);
+    connect(m_reader, &decoder::PictureReader::finished, this, [this, name, arrival](const decoder::Decoded &decoded) {
+        stop();
+        take(decoded, name, arrival);
+    });
+    m_reader->start(name, m_target);
+}
+
+bool DesktopPictureOpener::waitBriefly(int milliseconds)
+{
+    return !m_reader || m_reader->waitForFinished(milliseconds);
+}
+
+void DesktopPictureOpener::stop()
+{
+    if (!m_reader)
+        return;
+    m_reader->disconnect(this);
+    m_reader->deleteLater();   // which stops a child still at work
+    m_reader = nullptr;
+    QApplication::restoreOverrideCursor();
+}
+
+void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::FileName &name, Arrival arrival)
+{
+    if (decoded.error == picture::PictureError::None) {
+        emit pictureChosen(decoded.picture, arrival);
+    } else {
+        const QString why = refusal(decoded.error, name.fileName());
+        if (arrival == Arrival::AtStart)
+            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(why).toLocal8Bit().constData());
+        tell(why);
+    }
+    emit settled();
+}
+
+void DesktopPictureOpener::tell(const QString &why)
+{
+    if (!m_window->isVisible()) {
+        // Over the window, not in a corner of the screen: told once it shows.
+        m_untold << why;
+        m_window->installEventFilter(this);
+        return;
+    }
+    auto *box = new QMessageBox(QMessageBox::Warning, toQString(window::texts::CannotOpenTitle), why, QMessageBox::Ok,
+                                m_window);
+    box->setObjectName(QStringLiteral("pictureRefused"));
+    box->setTextFormat(Qt::PlainText);   // a file's name is never markup
+    box->button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void DesktopPictureOpener::useBuiltIn()
+{
+    stop();
+    emit pictureChosen(QImage(), Arrival::Cleared);
+}
+
+void DesktopPictureOpener::askForFile()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    auto *dialog = new QFileDialog(m_window, toQString(window::texts::OpenPictureTitle), folder, pictureFilter());
+    dialog->setObjectName(QStringLiteral("pictureDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's own dialog speaks the game's language too; a desktop's dialog speaks the desktop's.
+    const QFileDialog::DialogLabel labels[5] = {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
+                                                QFileDialog::Accept, QFileDialog::Reject};
+    for (int i = 0; i < 5; ++i)
+        dialog->setLabelText(labels[i], toQString(window::texts::DialogLabels[i]));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { open(decoder::FileName::fromPath(path)); });
+    dialog->open();
+}
+
+bool DesktopPictureOpener::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::Show) {
+        m_window->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, [this] {
+            for (const QString &why : std::exchange(m_untold, {}))
+                tell(why);
+        }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QString DesktopPictureOpener::droppedFile(const QMimeData *mime)
+{
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+}
+
+QString DesktopPictureOpener::refusal(picture::PictureError error, const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    return QString::fromStdString(
+        window::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), window::texts::Reason(error)));
+}

@@ -1,0 +1,63 @@
+// pictureopener.h: how a picture of the player's own comes in: the board's menu
+// with the file dialog, a file dropped on the window, and the command line.
+#pragma once
+
+#include "desktop/decoder/decode.h"
+#include "desktop/decoder/file.h"
+#include "desktop/decoder/reader.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QStringList>
+
+class QMimeData;
+class QWidget;
+
+// One file is read at a time, in a decoder child (picture/reader.h), under a busy
+// cursor; a newer request stops the one before, so the newest wins. A file that
+// gives no picture is told in a message box over the window, naming it and the
+// reason, and the game stays as it was.
+class DesktopPictureOpener : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Arrival {
+        Cleared,   // the board is built from it as "Изчисти" leaves the board
+        AtStart,   // named on the command line: the game has only just begun
+    };
+
+    explicit DesktopPictureOpener(QWidget *window);
+    ~DesktopPictureOpener() override;
+
+    void open(const decoder::FileName &name, Arrival arrival = Arrival::Cleared);
+    // Waits for the newest request at most `milliseconds`, the window's events
+    // aside: true when it has been taken or refused.
+    bool waitBriefly(int milliseconds);
+    bool busy() const { return m_reader; }
+    void setTarget(const QSize &target) { m_target = target; }   // the board's size in device pixels
+
+    void askForFile();   // the desktop's file dialog, from the Pictures folder
+    void useBuiltIn();   // the built-in picture again; a file still under way no longer counts
+
+    static QString droppedFile(const QMimeData *mime);   // the one local file dropped, or empty
+    static QString refusal(picture::PictureError error, const QString &name);   // why, in one line
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+signals:
+    void pictureChosen(const QImage &picture, DesktopPictureOpener::Arrival arrival);   // null: the built-in one
+    void settled();   // a file was taken or refused
+
+private:
+    void take(const decoder::Decoded &decoded, const decoder::FileName &name, Arrival arrival);
+    void tell(const QString &refusal);   // once the window shows
+    void stop();                         // the request under way, if any
+
+    QWidget *m_window;
+    QPointer<decoder::PictureReader> m_reader;   // the newest request while it is under way
+    QSize m_target{picture::PictureWidth, picture::PictureHeight};
+    QStringList m_untold;   // refusals that wait for the window to show
+};

@@ -1,0 +1,260 @@
+// mainwindow.cpp: the window's controls, their places, colours and texts, and its handlers.
+#include "desktop/mainwindow.h"
+
+#include "desktop/boardview.h"
+#include "board/geometry.h"
+#include "desktop/resource.h"
+#include "desktop/qtext.h"
+#include "window/layout.h"
+#include "window/texts.h"
+#include "desktop/colourbutton.h"
+#include "desktop/desktoppictureopener.h"
+
+#include <QAccessibleWidget>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+QColor colour(window::layout::Rgb rgb) { return QColor(QRgb(0xFF000000 | rgb)); }
+
+// Screen readers meet the game as a window named by its title, whose children are
+// the shown controls in reading order.
+class WindowAccessible : public QAccessibleWidget
+{
+public:
+    explicit WindowAccessible(QWidget *window) : QAccessibleWidget(window, QAccessible::Window) {}
+
+    int childCount() const override { return int(controls().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> shown = controls();
+        return index >= 0 && index < shown.size() ? QAccessible::queryAccessibleInterface(shown.at(index)) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? int(controls().indexOf(qobject_cast<QWidget *>(child->object()))) : -1;
+    }
+
+private:
+    // In reading order: top to bottom, then left to right.
+    QList<QWidget *> controls() const
+    {
+        QList<QWidget *> shown;
+        for (QObject *object : widget()->children()) {
+            auto *control = qobject_cast<QWidget *>(object);
+            if (control && !control->isWindow() && !control->isHidden())
+                shown << control;
+        }
+        std::stable_sort(shown.begin(), shown.end(), [](const QWidget *a, const QWidget *b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        return shown;
+    }
+};
+
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new WindowAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::FileName> &startPicture, QWidget *parent)
+    : QWidget(parent), m_random(random)
+{
+    namespace layout = window::layout;
+    // Qt's own texts, in its file dialog and the message box's menu, in the game's language.
+    static QTranslator qtTexts;
+    if (qtTexts.isEmpty() && qtTexts.load(QStringLiteral("qtbase_bg"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+    m_opener = new DesktopPictureOpener(this);
+    // A picture of one's own is cut at the board's device pixels, so that it stays sharp when zoomed.
+    m_opener->setTarget(QSize(qRound(picture::PictureWidth * devicePixelRatioF()), qRound(picture::PictureHeight * devicePixelRatioF())));
+    connect(m_opener, &DesktopPictureOpener::pictureChosen, this, &MainWindow::usePicture);
+    if (startPicture)
+        m_opener->open(*startPicture, DesktopPictureOpener::Arrival::AtStart);   // decodes while the window is made
+    static const bool accessible = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
+    setObjectName(QStringLiteral("Kalvero"));
+    setWindowTitle(toQString(window::texts::WindowTitle));
+    setWindowIcon(QPixmap::fromImage(ReadResource(QStringLiteral(":/resources/icon.png"), "png")));
+    setFixedSize(TwipsToRect(layout::ClientArea).size());
+    QPalette lavender = palette();
+    lavender.setColor(QPalette::Window, colour(layout::WindowColour));
+    setPalette(lavender);
+    setAutoFillBackground(true);
+    setFont(QFont(toQString(layout::FontFamily), layout::FontPoints));
+
+    m_text1 = new QPlainTextEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1_0"));
+    m_text1->setGeometry(TwipsToRect(layout::Text1));
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text1->setWordWrapMode(QTextOption::WordWrap);
+    m_text1->setTabChangesFocus(true);
+    m_text1->setUndoRedoEnabled(false);   // the log grows without bound; keep no undo steps for it
+    m_text1->setPlainText(toQString(window::texts::HelpText));
+    m_text1->setAccessibleName(toQString(window::texts::MessageBoxName));
+
+    m_label1 = new QLabel(toQString(window::texts::BoardTitle), this);
+    m_label1->setObjectName(QStringLiteral("Label1_0"));
+    m_label1->setGeometry(TwipsToRect(layout::Label1));
+    m_label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette orange = m_label1->palette();
+    orange.setColor(QPalette::Window, colour(layout::Label1Colour));
+    m_label1->setPalette(orange);
+    m_label1->setAutoFillBackground(true);
+
+    m_board = new BoardView(this);
+    connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
+
+    for (int i = 0; i < 4; ++i) {
+        auto *button = new ColourButton(toQString(window::texts::Commands[i]), colour(layout::Command1[i].face), this);
+        button->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        button->setGeometry(TwipsToRect(layout::Command1[i].place));
+        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        m_command1[std::size_t(i)] = button;
+    }
+
+    // Tab order: the message box, the board as one stop, then the buttons; the label
+    // takes no focus.
+    setTabOrder(m_text1, m_board);
+    setTabOrder(m_board, m_command1[0]);
+    for (int i = 0; i < 3; ++i)
+        setTabOrder(m_command1[std::size_t(i)], m_command1[std::size_t(i) + 1]);
+    m_text1->setFocus();
+
+    // The desktop's undo shortcut presses "Ход назад" wherever the focus is. The
+    // message box keeps no undo steps of its own, so it yields the keys (eventFilter).
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, m_command1[3], &QPushButton::click);
+    m_text1->installEventFilter(this);
+
+    connect(m_board, &BoardView::openPictureAsked, m_opener, &DesktopPictureOpener::askForFile);
+    connect(m_board, &BoardView::builtInPictureAsked, m_opener, &DesktopPictureOpener::useBuiltIn);
+    setAcceptDrops(true);
+    m_text1->viewport()->installEventFilter(this);   // a file dropped on the message box opens too
+
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Form_Load()
+{
+    m_board->BuildBoard(m_game);
+}
+
+void MainWindow::Command1_Click(int index)
+{
+    const model::CommandResult result = m_game.Command1_Click(index, m_random);
+    if (!result.wentThrough)
+        return;
+    m_played = true;
+    // Clear and Shuffle build the board anew.
+    if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
+        m_board->RebuildBoard(m_game);
+    applyText(result.text);
+    m_board->PaintBoard(m_game);
+}
+
+void MainWindow::Picture2_Click(int index)
+{
+    m_played = true;
+    m_game.Picture2_Click(index);
+    m_board->PaintBoard(m_game);
+}
+
+void MainWindow::usePicture(const QImage &picture, DesktopPictureOpener::Arrival arrival)
+{
+    m_board->setSource(picture);
+    // A picture named on the command line meets a game not yet begun, assembled, with
+    // the help text in the message box: it keeps that text. Any other comes as
+    // "Изчисти" leaves the board.
+    if (arrival == DesktopPictureOpener::Arrival::AtStart && !m_played)
+        m_board->PaintBoard(m_game);
+    else
+        Command1_Click(int(model::Command::Clear));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text1 && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo))
+        return true;   // not taken by the box: the window's shortcut runs
+    if (watched == m_text1->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            if (takeDrop(static_cast<QDropEvent *>(event)))
+                return true;
+            break;   // text and other drops are the box's own
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    takeDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    takeDrop(event);
+}
+
+bool MainWindow::takeDrop(QDropEvent *event)
+{
+    const QString path = DesktopPictureOpener::droppedFile(event->mimeData());
+    if (path.isEmpty() || !(event->possibleActions() & Qt::CopyAction))
+        return false;
+    event->setDropAction(Qt::CopyAction);   // the file stays where it is
+    event->accept();
+    if (event->type() == QEvent::Drop)
+        m_opener->open(decoder::FileName::fromPath(path));
+    return true;
+}
+
+void MainWindow::applyText(const model::TextChange &change)
+{
+    switch (change.kind) {
+    case model::TextChange::Kind::Keep:
+        break;
+    case model::TextChange::Kind::Empty:
+        m_text1->clear();
+        break;
+    case model::TextChange::Kind::Append: {
+        // Appends after whatever the box holds, typed text included, without
+        // moving the player's cursor; the view follows the newest line.
+        QTextCursor end(m_text1->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(toQString(change.text));
+        m_text1->verticalScrollBar()->setValue(m_text1->verticalScrollBar()->maximum());
+        break;
+    }
+    case model::TextChange::Kind::Replace:
+        m_text1->setPlainText(toQString(change.text));
+        break;
+    }
+}

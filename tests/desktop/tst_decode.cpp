@@ -1,0 +1,325 @@
+// tst_picture.cpp: decoding a picture the player opens, in the test's own process as
+// the fuzzer does: the crop of wide, tall, large and small pictures, the EXIF
+// orientation, content over file name, the formats read and refused, and damaged
+// data refused with its reason.
+#include "desktop/resource.h"
+#include "desktop/decoder/decode.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImageWriter>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <turbojpeg.h>
+
+using decoder::PictureError;
+
+namespace {
+
+QRgb colour(int i) { return qRgb((i * 67 + 20) % 256, (i * 139 + 40) % 256, (i * 29 + 200) % 256); }
+
+// Bands of 100 pixels, across or down, band i in colour(i).
+QImage bands(int width, int height, Qt::Orientation across)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, colour((across == Qt::Horizontal ? x : y) / 100));
+    return image;
+}
+
+// Four quadrants in colours 0 to 3: top left, top right, bottom left, bottom right.
+QImage quadrants(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, colour((y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1)));
+    return image;
+}
+
+QByteArray encode(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(95);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
+        && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+const QSize Board(300, 250);
+
+decoder::Decoded decode(const QByteArray &bytes) { return decoder::DecodePicture(bytes, Board); }
+
+// The CRC-32 of PNG chunks.
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+const QByteArray TinyGif("GIF89a\x04\x00\x04\x00\xf0\x00\x00\xff\x00\x00\x00\x00\xff\x21\xf9\x04\x00\x00\x00\x00\x00"
+                         "\x2c\x00\x00\x00\x00\x04\x00\x04\x00\x00\x02\x04\x84\x1d\xa7\x57\x00\x3b", 45);
+
+} // namespace
+
+Q_DECLARE_METATYPE(PictureError)
+
+class tst_Picture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void coversTheBoardAndCropsEvenly_data();
+    void coversTheBoardAndCropsEvenly();
+    void followsTheExifOrientation();
+    void extremeProportionsCostLittle();
+    void seedCorpusWholeOpensCutRefused_data();
+    void seedCorpusWholeOpensCutRefused();
+    void contentDecidesNotTheName();
+    void refusesBadData_data();
+    void refusesBadData();
+    void cmykJpegShowsItsColours();
+    void ownResourcesReadByNamedFormat();
+};
+
+void tst_Picture::coversTheBoardAndCropsEvenly_data()
+{
+    // Where the picture's pixel at board point (x, y) comes from, in the source.
+    using Source = std::function<QPoint(QPoint)>;
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<int>("tolerance");
+    QTest::addColumn<Source>("source");
+    QTest::newRow("exact size") << bands(300, 250, Qt::Horizontal) << QByteArray("png") << 0
+                                << Source([](QPoint p) { return p; });
+    QTest::newRow("wide: 450 cropped each side") << bands(1200, 250, Qt::Horizontal) << QByteArray("png") << 0
+                                                 << Source([](QPoint p) { return p + QPoint(450, 0); });
+    QTest::newRow("tall: 250 cropped at the top, 500 at the bottom") << bands(300, 1000, Qt::Vertical) << QByteArray("png") << 0
+                                                                     << Source([](QPoint p) { return p + QPoint(0, 250); });
+    QTest::newRow("wide, halved first") << bands(2400, 500, Qt::Horizontal) << QByteArray("bmp") << 0
+                                        << Source([](QPoint p) { return p * 2 + QPoint(900, 0); });
+    QTest::newRow("large JPEG, an eighth") << quadrants(4800, 4000) << QByteArray("jpeg") << 6
+                                           << Source([](QPoint p) { return p * 16; });
+    QTest::newRow("small, scaled up") << quadrants(60, 50) << QByteArray("png") << 0
+                                      << Source([](QPoint p) { return p / 5; });
+    QTest::newRow("small and tall") << quadrants(40, 50) << QByteArray("webp") << 8
+                                    << Source([](QPoint p) { return QPoint(p.x() * 40 / 300, 5 + p.y() * 33 / 250); });
+}
+
+void tst_Picture::coversTheBoardAndCropsEvenly()
+{
+    QFETCH(QImage, image);
+    QFETCH(QByteArray, format);
+    QFETCH(int, tolerance);
+    QFETCH(std::function<QPoint(QPoint)>, source);
+    const QByteArray bytes = encode(image, format);
+    QVERIFY2(!bytes.isEmpty(), format.constData());
+    const decoder::Decoded opened = decode(bytes);
+    QCOMPARE(opened.error, PictureError::None);
+    QCOMPARE(opened.picture.size(), QSize(300, 250));
+    QCOMPARE(opened.picture.format(), QImage::Format_RGB32);
+    // Every fifth point, but those within 3 pixels of an edge in the source, where
+    // smooth filtering mixes neighbouring colours.
+    for (int y = 0; y < 250; y += 5) {
+        for (int x = 0; x < 300; x += 5) {
+            const QPoint from = source(QPoint(x, y));
+            const QRgb wanted = image.pixel(from);
+            bool edge = false;
+            for (const QPoint step : {QPoint(3, 0), QPoint(-3, 0), QPoint(0, 3), QPoint(0, -3)}) {
+                const QPoint beside = from + step * (image.width() / 300 + 1);
+                edge = edge || !image.rect().contains(beside) || image.pixel(beside) != wanted;
+            }
+            if (!edge)
+                QVERIFY2(near(opened.picture.pixel(x, y), wanted, tolerance),
+                         qPrintable(QStringLiteral("(%1, %2) from (%3, %4)").arg(x).arg(y).arg(from.x()).arg(from.y())));
+        }
+    }
+}
+
+void tst_Picture::followsTheExifOrientation()
+{
+    // Stored 1000 wide and 1200 high, to be turned a quarter clockwise: the stored
+    // left 300 columns (colour 0) come to the top 300 rows of 1000, which the board
+    // shows, a quarter as large, as its top 75 rows.
+    QImage stored(1000, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < 1200; ++y)
+        for (int x = 0; x < 1000; ++x)
+            stored.setPixel(x, y, colour(x < 300 ? 0 : 1));
+    // Qt writes no EXIF, so the orientation tag (6: a quarter clockwise) goes in by hand.
+    QByteArray jpeg = encode(stored, "jpeg");
+    jpeg.insert(2, QByteArray("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                              "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36));
+    const decoder::Decoded opened = decode(jpeg);
+    QCOMPARE(opened.error, PictureError::None);
+    for (const int x : {10, 150, 290}) {
+        QVERIFY(near(opened.picture.pixel(x, 65), colour(0), 8));
+        QVERIFY(near(opened.picture.pixel(x, 85), colour(1), 8));
+    }
+}
+
+void tst_Picture::extremeProportionsCostLittle()
+{
+    // Covering the board whole, these would be 300 x 1,200,000 and 15,000,000 x 250.
+    for (const QSize size : {QSize(1, 4000), QSize(60000, 1)}) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour(5));
+        const decoder::Decoded opened = decode(encode(image, "png"));
+        QCOMPARE(opened.error, PictureError::None);
+        QCOMPARE(opened.picture.pixel(0, 0), colour(5));
+        QCOMPARE(opened.picture.pixel(299, 249), colour(5));
+    }
+}
+
+void tst_Picture::seedCorpusWholeOpensCutRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir corpus(QStringLiteral(KALVERO_SOURCE_DIR "/tests/fuzz/pictures"));
+    for (const QString &name : corpus.entryList(QDir::Files)) {
+        if (!name.contains(QLatin1String("scrambled")) && !name.startsWith(QLatin1String("huge")))
+            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    }
+}
+
+void tst_Picture::seedCorpusWholeOpensCutRefused()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const bool cut = path.contains(QLatin1String("-cut"));
+    QCOMPARE(decode(file.readAll()).error, cut ? PictureError::Damaged : PictureError::None);
+}
+
+void tst_Picture::contentDecidesNotTheName()
+{
+    const QImage image = bands(300, 250, Qt::Horizontal);
+    for (const char *format : {"png", "bmp", "tiff", "webp"})
+        QCOMPARE(decoder::FormatOf(encode(image, format)), format);
+    QCOMPARE(decoder::FormatOf(encode(image, "jpeg")), "jpeg");
+    QCOMPARE(decoder::FormatOf(TinyGif), "gif");
+    const decoder::Decoded opened = decode(encode(image, "png"));
+    QCOMPARE(opened.error, PictureError::None);
+    QCOMPARE(opened.picture, image);
+}
+
+void tst_Picture::refusesBadData_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<PictureError>("error");
+    const QImage image = quadrants(320, 240);
+    const QByteArray jpeg = encode(image, "jpeg"), png = encode(image, "png"), webp = encode(image, "webp");
+    const QByteArray bmp = encode(image, "bmp");
+    QTest::newRow("text") << QByteArray("Нощна стража\n") << PictureError::NotAnImage;
+    QTest::newRow("empty") << QByteArray() << PictureError::Empty;
+    // Formats no teacher needs never reach a decoder.
+    for (const char *format : {"ico", "xpm", "xbm", "ppm", "pgm", "pbm", "tga", "wbmp", "icns"}) {
+        const QByteArray other = encode(image, format);
+        if (!other.isEmpty())
+            QTest::newRow(format) << other << PictureError::NotAnImage;
+    }
+    QTest::newRow("mng") << QByteArray("\x8AMNG\r\n\x1A\n\0\0\0\x1CMHDR", 16) << PictureError::NotAnImage;
+    QTest::newRow("svg") << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>")
+                         << PictureError::NotAnImage;
+
+    QTest::newRow("JPEG cut short") << jpeg.left(jpeg.size() * 2 / 3) << PictureError::Damaged;
+    QTest::newRow("PNG cut short") << png.left(png.size() / 2) << PictureError::Damaged;
+    QTest::newRow("WebP cut short") << webp.left(webp.size() / 2) << PictureError::Damaged;
+    QTest::newRow("BMP cut short") << bmp.left(bmp.size() - 1000) << PictureError::Damaged;
+    QTest::newRow("GIF cut short") << TinyGif.left(40) << PictureError::Damaged;
+    QTest::newRow("GIF cut short, its trailer put back") << TinyGif.left(40) + '\x3B' << PictureError::Damaged;
+    // Whole blocks and a trailer, but the image's data ends long before its 40 x 40 pixels.
+    QByteArray shortGif = TinyGif;
+    shortGif.replace(6, 4, QByteArray("\x28\x00\x28\x00", 4));
+    shortGif.replace(32, 4, QByteArray("\x28\x00\x28\x00", 4));
+    QTest::newRow("GIF data shorter than its picture") << shortGif << PictureError::Damaged;
+    QByteArray scrambled = jpeg;
+    for (qsizetype at = jpeg.size() / 2; at < jpeg.size() / 2 + 64; ++at)
+        scrambled[at] = char(0xA5 ^ at);
+    QTest::newRow("JPEG scrambled inside") << scrambled << PictureError::Damaged;
+    // A camera's thumbnail, end and all, in a segment before a picture cut short.
+    const QByteArray thumbnail = encode(quadrants(16, 12), "jpeg");
+    QByteArray withThumbnail = jpeg;
+    const qsizetype length = thumbnail.size() + 2;
+    withThumbnail.insert(2, QByteArray("\xFF\xFE") + char(length >> 8) + char(length & 0xFF) + thumbnail);
+    QTest::newRow("JPEG with a thumbnail, cut short") << withThumbnail.left(withThumbnail.size() * 2 / 3)
+                                                      << PictureError::Damaged;
+    // A progressive JPEG whose last scan comes 600 times: a scan bomb.
+    QByteArray progressive;
+    {
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(quadrants(64, 48)));
+    }
+    const qsizetype lastScan = progressive.lastIndexOf("\xFF\xDA");
+    const QByteArray scan = progressive.mid(lastScan, progressive.size() - 2 - lastScan);
+    QTest::newRow("JPEG of 600 scans") << progressive.left(progressive.size() - 2) + scan.repeated(600) + "\xFF\xD9"
+                                       << PictureError::Damaged;
+    // A JPEG is judged by its decode at 1/8, not by its header: 60000 x 60000 would
+    // decode to 7500 x 7500, which fits, but the data is far too short for it.
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    QByteArray bigJpeg = jpeg;
+    bigJpeg.replace(frame + 5, 4, QByteArray("\xEA\x60\xEA\x60", 4));
+    QTest::newRow("JPEG claiming 60000 x 60000") << bigJpeg << PictureError::Damaged;
+    // A PNG's pixels would take more than the decoder's memory: 10000 x 10000 at 4 bytes.
+    QByteArray hugePng = png;   // the header chunk, its CRC made right again
+    hugePng.replace(16, 8, QByteArray("\x00\x00\x27\x10\x00\x00\x27\x10", 8));   // 10000 x 10000
+    const quint32 crc = crc32(hugePng.mid(12, 17));
+    for (int i = 0; i < 4; ++i)
+        hugePng[29 + i] = char(crc >> (24 - 8 * i));
+    QTest::newRow("PNG of 10000 x 10000") << hugePng << PictureError::TooLarge;
+}
+
+void tst_Picture::refusesBadData()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(PictureError, error);
+    const decoder::Decoded opened = decode(bytes);
+    QCOMPARE(opened.error, error);
+    QVERIFY(opened.picture.isNull());
+    // Whole, the same kinds of file open.
+    QCOMPARE(decode(TinyGif).error, PictureError::None);
+}
+
+void tst_Picture::cmykJpegShowsItsColours()
+{
+    // Stored inverted, as Adobe's programs write them: no cyan, full magenta... read as 255 - ink.
+    const int width = 16, height = 16;
+    QByteArray cmyk;
+    for (int i = 0; i < width * height; ++i)
+        cmyk += QByteArray("\xFF\x00\xFF\xFF", 4);   // magenta ink only: red and blue light
+    tjhandle compressor = tjInitCompress();
+    unsigned char *jpeg = nullptr;
+    unsigned long size = 0;
+    QCOMPARE(tjCompress2(compressor, reinterpret_cast<const unsigned char *>(cmyk.constData()), width, 0, height,
+                         TJPF_CMYK, &jpeg, &size, TJSAMP_444, 95, 0), 0);
+    const decoder::Decoded opened = decode(QByteArray(reinterpret_cast<const char *>(jpeg), qsizetype(size)));
+    tjFree(jpeg);
+    tjDestroy(compressor);
+    QCOMPARE(opened.error, PictureError::None);
+    QVERIFY2(near(opened.picture.pixel(150, 125), qRgb(255, 0, 255), 6), qPrintable(QString::number(opened.picture.pixel(150, 125), 16)));
+}
+
+void tst_Picture::ownResourcesReadByNamedFormat()
+{
+    QCOMPARE(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg").size(), QSize(300, 250));
+    QCOMPARE(ReadResource(QStringLiteral(":/resources/icon.png"), "png").size(), QSize(32, 32));
+}
+
+QTEST_GUILESS_MAIN(tst_Picture)
+#include "tst_picture.moc"

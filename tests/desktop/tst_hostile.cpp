@@ -1,0 +1,111 @@
+// tst_hostile.cpp: files made to hurt a picture decoder (tests/hostile/makehostile.cpp),
+// opened on the real window while the player goes on clicking. Each is refused or
+// opened within the watchdog's time; the game's own memory stays near a plain start,
+// and its window answers throughout.
+#include "desktop/boardview.h"
+#include "peakmemory.h"
+#include "testimages.h"
+#include "desktop/mainwindow.h"
+#include "desktop/desktoppictureopener.h"
+
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using picture::PictureError;
+
+Q_DECLARE_METATYPE(PictureError)
+
+class tst_Hostile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusedOrOpenedInTime_data();
+    void refusedOrOpenedInTime();
+
+private:
+    std::unique_ptr<MainWindow> m_window;
+    qint64 m_plainPeak = 0;
+};
+
+void tst_Hostile::initTestCase()
+{
+    decoder::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
+    m_window = std::make_unique<MainWindow>(forms::ClockRandom(3));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_plainPeak = peakKiB();
+}
+
+void tst_Hostile::refusedOrOpenedInTime_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<PictureError>("error");
+    QTest::newRow("100,000 scans") << QStringLiteral("scans-100000.jpg") << PictureError::Damaged;
+    QTest::newRow("looping MNG") << QStringLiteral("loop.mng") << PictureError::NotAnImage;
+    QTest::newRow("10k 16-bit PNG") << QStringLiteral("gray16-10k.png") << PictureError::TooLarge;
+    QTest::newRow("icon of a 10k PNG") << QStringLiteral("icon-10k.ico") << PictureError::NotAnImage;
+    QTest::newRow("GIF cut, trailer back") << QStringLiteral("cut-trailer.gif") << PictureError::Damaged;
+    QTest::newRow("60 MB of comments") << QStringLiteral("comment-60mb.jpg") << PictureError::None;
+    QTest::newRow("forty 8 MB zTXt") << QStringLiteral("ztxt-40x8mb.png") << PictureError::None;
+    QTest::newRow("10k progressive JPEG") << QStringLiteral("progressive-10k.jpg") << PictureError::None;
+    QTest::newRow("TIFF deflate bomb") << QStringLiteral("deflate-bomb.tif") << PictureError::TooLarge;
+}
+
+void tst_Hostile::refusedOrOpenedInTime()
+{
+    QFETCH(QString, name);
+    QFETCH(PictureError, error);
+    const QString path = QStringLiteral(KALVERO_HOSTILE_DIR "/") + name;
+    QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+    m_window->Command1_Click(int(model::Command::Shuffle));
+    BoardView *board = m_window->board();
+    const QImage before = pixels(board->grab().toImage());
+
+    // The player goes on clicking while the file is read; the longest wait between
+    // two ticks tells whether the window answered throughout.
+    QSignalSpy settled(m_window->opener(), &DesktopPictureOpener::settled);
+    QSignalSpy picked(board, &BoardView::Picture2_Click);
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    int clicks = 0;
+    QTimer tick;
+    tick.setInterval(20);
+    connect(&tick, &QTimer::timeout, this, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+        clickSlot(board, clicks++ % 30);
+    });
+    clock.start();
+    tick.start();
+    m_window->opener()->open(decoder::FileName::fromPath(path));
+    const bool inTime = settled.wait(decoder::WatchdogMilliseconds + 1000);
+    const qint64 took = clock.elapsed();
+    tick.stop();
+    QVERIFY2(inTime, qPrintable(QStringLiteral("no verdict after %1 ms").arg(took)));
+    QVERIFY2(longest < 1000, qPrintable(QStringLiteral("the window stood still for %1 ms").arg(longest)));
+    QCOMPARE(picked.size(), clicks);
+    QVERIFY(clicks >= int(took / 100));   // the ticks went on
+
+    if (error == PictureError::None) {
+        QCOMPARE(m_window->game().history().depth(), std::size_t(1));   // as "Изчисти" leaves the board
+        QVERIFY(pixels(board->grab().toImage()) != before);
+    } else {
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = m_window->findChild<QMessageBox *>(QStringLiteral("pictureRefused"))));
+        QCOMPARE(box->text(), DesktopPictureOpener::refusal(error, name));
+        box->accept();
+        QTRY_VERIFY(!m_window->findChild<QMessageBox *>(QStringLiteral("pictureRefused")));
+    }
+    const qint64 grown = peakKiB() - m_plainPeak;
+    qInfo("%s: %s in %lld ms; the game's peak is %+lld KiB against a plain start", qPrintable(name),
+          error == PictureError::None ? "opened" : "refused", took, grown);
+    QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 KiB more than a plain start").arg(grown)));
+}
+
+QTEST_MAIN(tst_Hostile)
+#include "tst_hostile.moc"

@@ -1,0 +1,297 @@
+// tst_opening.cpp: a picture of the player's own on the real window: by the board's
+// menu and the file dialog, by a drop, back to the built-in one; and a bad file,
+// which changes nothing and is told in a message box.
+#include "desktop/boardview.h"
+#include "window/texts.h"
+#include "testimages.h"
+#include "desktop/mainwindow.h"
+#include "desktop/desktoppictureopener.h"
+
+#include <QBuffer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+// Blocks of 100 x 100 pixels, each its own colour.
+QImage bands(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((y / 100) * 40 + (x / 100) * 7, 255 - (y / 100) * 30, (x / 100) * 60));
+    return image;
+}
+
+struct Window
+{
+    MainWindow window{forms::ClockRandom(11)};
+    QSignalSpy settled{window.opener(), &DesktopPictureOpener::settled};
+
+    Window()
+    {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+    QImage board() { return pixels(window.grab(QRect(64, 30, 300, 250)).toImage()); }
+    QString text() const { return window.findChild<QPlainTextEdit *>()->toPlainText(); }
+    QMenu *rightClick(int slot)
+    {
+        BoardView *board = window.board();
+        const QPoint at = board->slotRect(slot).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, board->mapToGlobal(at));
+        QCoreApplication::sendEvent(board, &event);
+        return qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    }
+    bool waitUntilSettled() { return settled.wait(10000); }
+    // What the player had: the picture, the history, the picks and the message box.
+    QString state()
+    {
+        const model::Game &game = window.game();
+        QString picks = QStringLiteral("%1%2 %3 %4").arg(game.picks().FirstPicked).arg(game.picks().SecondPicked)
+                            .arg(game.picks().PickedBoxA).arg(game.picks().PickedBoxB);
+        QByteArray levels;
+        for (std::size_t k = 0; k < game.history().depth(); ++k)
+            levels += QByteArray(reinterpret_cast<const char *>(game.history().level(k).data()), 30).toHex() + '/';
+        return picks + u'|' + QString::fromLatin1(levels) + u'|' + text();
+    }
+};
+
+} // namespace
+
+class tst_Opening : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void fromTheMenuByDropAndBack();
+    void newestWinsAndTheWindowMayGoFirst();
+    void badFileChangesNothing_data();
+    void badFileChangesNothing();
+    void desktopEntryListsTheReadableTypes();
+
+private:
+    QTemporaryDir m_home;
+    QString m_pictures;
+};
+
+void tst_Opening::initTestCase()
+{
+    // The dialog starts in the player's Pictures folder.
+    decoder::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+    m_pictures = m_home.filePath(QStringLiteral("Pictures"));
+    QVERIFY(QDir().mkpath(m_pictures));
+}
+
+void tst_Opening::fromTheMenuByDropAndBack()
+{
+    Window w;
+    const QImage builtIn = w.board();
+    const QImage exact = bands(300, 250), tall = bands(300, 1000);
+    const QString exactPath = m_pictures + QStringLiteral("/точно.png"), tallPath = m_pictures + QStringLiteral("/tall.bmp");
+    QVERIFY(exact.save(exactPath) && tall.save(tallPath));
+    w.window.Picture2_Click(3);
+    w.window.Picture2_Click(8);
+    w.window.Command1_Click(int(model::Command::Swap));
+    w.window.Picture2_Click(1);
+
+    // A right click on the board opens its menu and does nothing else.
+    QMenu *menu = w.rightClick(7);
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 4);
+    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Отвори картина…"));
+    QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Върни вградената картина"));
+    QVERIFY(menu->actions().at(2)->isSeparator());
+    QCOMPARE(menu->actions().at(3)->text(), QStringLiteral("Покажи цялата картина"));
+    QVERIFY(w.window.game().picks().FirstPicked && !w.window.game().picks().SecondPicked);
+    menu->actions().at(0)->trigger();
+    menu->close();
+    auto *dialog = w.window.findChild<QFileDialog *>(QStringLiteral("pictureDialog"));
+    QVERIFY(dialog);
+    QCOMPARE(dialog->directory().absolutePath(), QDir(m_pictures).absolutePath());
+    // Qt's own texts in the dialog are Bulgarian too: the columns, the tool buttons.
+    auto *files = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(files);
+    QStringList columns;
+    for (int i = 0; i < files->model()->columnCount(); ++i)
+        columns << files->model()->headerData(i, Qt::Horizontal).toString();
+    QCOMPARE(columns, (QStringList{QStringLiteral("Име"), QStringLiteral("Размер"), QStringLiteral("Тип"),
+                                   QStringLiteral("Дата на промяна")}));
+    QStringList tips;
+    for (const QToolButton *button : dialog->findChildren<QToolButton *>())
+        tips << button->toolTip();
+    QVERIFY2(tips.contains(QStringLiteral("Създаване на нова папка")), qPrintable(tips.join(u'|')));
+    const QString filter = dialog->nameFilters().value(0);
+    QVERIFY2(filter.startsWith(QStringLiteral("Изображения (")) && filter.contains(QStringLiteral("*.webp"))
+                 && filter.contains(QStringLiteral("*.JPG")) && filter.contains(QStringLiteral("*.tiff"))
+                 && !filter.contains(QStringLiteral("*.ico")) && !filter.contains(QStringLiteral("*.svg")),
+             qPrintable(filter));
+    dialog->selectFile(exactPath);
+    QMetaObject::invokeMethod(dialog, "accept");
+    QVERIFY(w.waitUntilSettled());
+    QCOMPARE(w.board(), pixels(exact));
+    // As "Изчисти" leaves it: one level, nothing picked, the message box empty.
+    QCOMPARE(w.window.game().history().depth(), std::size_t(1));
+    QVERIFY(!w.window.game().picks().FirstPicked);
+    QCOMPARE(w.text(), QString());
+    QCOMPARE(w.window.board()->toolTipText(7), QStringLiteral("7"));
+
+    // A file dropped on the window, or on the message box, opens the same way: the
+    // tall picture loses 250 rows at the top and 500 at the bottom, as portraits keep their heads.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(tallPath)});
+    QDragEnterEvent enter(QPoint(200, 350), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.window.findChild<QPlainTextEdit *>()->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 350), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.window.findChild<QPlainTextEdit *>()->viewport(), &drop);
+    QVERIFY(w.waitUntilSettled());
+    QCOMPARE(w.board(), pixels(tall.copy(0, 250, 300, 250)));
+    QCOMPARE(w.text(), QString());   // nothing dropped into the text
+    QDragEnterEvent enterBoard(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.window, &enterBoard);
+    QVERIFY(enterBoard.isAccepted());
+    QDropEvent dropOnBoard(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.window, &dropOnBoard);
+    QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+    QVERIFY(w.waitUntilSettled());
+    QVERIFY(!QApplication::overrideCursor());
+
+    // Back to the built-in picture, which the menu then no longer offers.
+    menu = w.rightClick(0);
+    QVERIFY(menu && menu->actions().at(1)->isEnabled());
+    menu->actions().at(1)->trigger();
+    menu->close();
+    QCOMPARE(w.board(), builtIn);
+    menu = w.rightClick(0);
+    QVERIFY(menu && !menu->actions().at(1)->isEnabled());
+    menu->close();
+}
+
+void tst_Opening::newestWinsAndTheWindowMayGoFirst()
+{
+    const QString first = m_pictures + QStringLiteral("/first.png"), second = m_pictures + QStringLiteral("/second.png");
+    QImage one(300, 250, QImage::Format_RGB32), two(300, 250, QImage::Format_RGB32);
+    one.fill(qRgb(200, 40, 40));
+    two.fill(qRgb(40, 40, 200));
+    QVERIFY(one.save(first) && two.save(second));
+    {
+        Window w;
+        const QImage builtIn = w.board();
+        // Whichever is read first, the newest request holds the board.
+        w.window.opener()->open(decoder::FileName::fromPath(first));
+        w.window.opener()->open(decoder::FileName::fromPath(second));
+        QTRY_COMPARE(w.settled.count(), 1);
+        QTRY_VERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w.board(), pixels(two));
+        // The built-in picture chosen while a file is read stays.
+        w.window.opener()->open(decoder::FileName::fromPath(first));
+        QMenu *menu = w.rightClick(3);
+        QVERIFY(menu);
+        menu->actions().at(1)->trigger();
+        menu->close();
+        QTRY_VERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w.board(), builtIn);
+        // The window closes while a file is still read.
+        w.window.opener()->open(decoder::FileName::fromPath(first));
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void tst_Opening::badFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not an image") << QStringLiteral("бележки.png") << QByteArray("Нощна стража\n")
+                                  << QStringLiteral("това не е изображение във формат, който програмата чете");
+    QTest::newRow("empty") << QStringLiteral("празно.jpg") << QByteArray() << QStringLiteral("файлът е празен");
+    QTest::newRow("a folder") << QStringLiteral("папка") << QByteArray() << QStringLiteral("това е папка, а не файл");
+    // An icon file holding one 16 x 16 PNG, as icon files may.
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(icon.save(&buffer, "png"));
+    QByteArray ico("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14);
+    for (const quint32 value : {quint32(png.size()), quint32(22)})
+        for (int i = 0; i < 4; ++i)
+            ico += char(value >> (8 * i));
+    ico += png;
+    QTest::newRow("an icon") << QStringLiteral("икона.ico") << ico
+                             << QStringLiteral("това не е изображение във формат, който програмата чете");
+    // A name is shown as it is: never as markup, never loading what it names.
+    QTest::newRow("a name like markup") << QStringLiteral("<img src=loop.mng><font size=7 color=red>голямо.png")
+                                        << QByteArray("Нощна стража\n")
+                                        << QStringLiteral("това не е изображение във формат, който програмата чете");
+}
+
+void tst_Opening::badFileChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString path = m_pictures + u'/' + name;
+    if (name == QStringLiteral("папка")) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    Window w;
+    w.window.Command1_Click(int(model::Command::Shuffle));
+    w.window.Picture2_Click(2);
+    w.window.Picture2_Click(3);
+    w.window.Command1_Click(int(model::Command::Swap));
+    w.window.Picture2_Click(4);
+    const QString before = w.state();
+    const QImage board = w.board();
+
+    w.window.opener()->open(decoder::FileName::fromPath(path));
+    QVERIFY(w.waitUntilSettled());
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = w.window.findChild<QMessageBox *>(QStringLiteral("pictureRefused"))) && box->isVisible());
+    QCOMPARE(box->windowTitle(), QStringLiteral("Картината не може да се отвори"));
+    QCOMPARE(box->text(), QStringLiteral("„%1“ не може да се отвори: %2.").arg(name, reason));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QVERIFY2((box->geometry().center() - w.window.geometry().center()).manhattanLength() <= 2,
+             "the message is centred over the game");
+    QCOMPARE(box->buttons().value(0)->text(), QStringLiteral("Добре"));
+    box->accept();
+    QCOMPARE(w.state(), before);
+    QCOMPARE(w.board(), board);
+}
+
+void tst_Opening::desktopEntryListsTheReadableTypes()
+{
+    // "Open with Kalvero" is offered for exactly the types the program reads.
+    QFile entry(QStringLiteral(KALVERO_SOURCE_DIR "/desktop/bg.kalvero.Kalvero.desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList listed;
+    for (const QString &line : QString::fromUtf8(entry.readAll()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("MimeType=")))
+            listed = line.mid(9).split(u';', Qt::SkipEmptyParts);
+    }
+    listed.sort();
+    QCOMPARE(listed, (QStringList{QStringLiteral("image/bmp"), QStringLiteral("image/gif"), QStringLiteral("image/jpeg"),
+                                  QStringLiteral("image/png"), QStringLiteral("image/tiff"), QStringLiteral("image/webp")}));
+}
+
+QTEST_MAIN(tst_Opening)
+#include "tst_opening.moc"

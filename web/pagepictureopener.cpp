@@ -1,0 +1,289 @@
+// pictureopener.cpp: the menu, the file input, the browser's decoding and the refusals.
+#include "web/pagepictureopener.h"
+
+#include "window/texts.h"
+#include "picture/wholeness.h"
+#include "picture/format.h"
+
+#include <emscripten.h>
+#include <emscripten/bind.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <vector>
+
+using picture::PictureError;
+using web::val;
+
+namespace {
+
+PagePictureOpener *opener = nullptr;   // the page has one window, and it lives as long as the page
+
+void bytesRead(int request, val file, val bytes) { opener->bytesRead(request, file, bytes); }
+void decoded(int request, val file, val bitmap) { opener->decoded(request, file, bitmap); }
+void failed(int request, val file, int error) { opener->failed(request, file, PictureError(error)); }
+
+std::string fileName(val file)
+{
+    const std::string name = file["name"].as<std::string>();
+    return name.empty() ? std::string("?") : name;
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(kalvero_picture)
+{
+    emscripten::function("kalveroBytesRead", &bytesRead);
+    emscripten::function("kalveroDecoded", &decoded);
+    emscripten::function("kalveroFailed", &failed);
+}
+
+using emscripten::EM_VAL;
+
+// A read that fails is ReadFailed (5); a decoding that fails is Damaged (10).
+EM_JS(void, kalvero_read, (int request, EM_VAL file, double bytes), {
+    const f = Emval.toValue(file);
+    f.slice(0, bytes).arrayBuffer().then(
+        function(buffer) { Module["kalveroBytesRead"](request, f, new Uint8Array(buffer)); },
+        function() { Module["kalveroFailed"](request, f, 5); });
+});
+EM_JS(void, kalvero_decode, (int request, EM_VAL file), {
+    const f = Emval.toValue(file);
+    createImageBitmap(f, {imageOrientation: "from-image"}).then(
+        function(bitmap) { Module["kalveroDecoded"](request, f, bitmap); },
+        function() { Module["kalveroFailed"](request, f, 10); });
+});
+
+void PagePictureOpener::Write(web::Markup &markup)
+{
+    // The file input is never a Tab stop and never shown; the menu opens it.
+    markup.open("input", "pictureFile")
+        .attribute("type", "file")
+        .attribute("accept", "image/*")
+        .attribute("tabindex", "-1")
+        .attribute("aria-hidden", "true")
+        .attribute("hidden", "")
+        .close();
+    markup.open("div", "pictureMenu").attribute("role", "menu").attribute("hidden", "");
+    markup.open("div", "openPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(window::texts::OpenPicture).close();
+    markup.open("div", "builtInPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(window::texts::BuiltInPicture).close();
+    markup.open("div").attribute("role", "separator").close();
+    markup.open("div", "showWholePicture").attribute("role", "menuitem").attribute("tabindex", "-1");
+    markup.text(window::texts::ShowWholePicture).close();
+    markup.close();
+    markup.open("dialog", "pictureRefused")
+        .attribute("role", "alertdialog")
+        .attribute("aria-modal", "true")
+        .attribute("aria-labelledby", "pictureRefusedTitle")
+        .attribute("aria-describedby", "pictureRefusedText");
+    markup.open("h2", "pictureRefusedTitle").text(window::texts::CannotOpenTitle).close();
+    markup.open("p", "pictureRefusedText").close();
+    markup.open("form", "pictureRefusedForm").attribute("method", "dialog");
+    markup.open("button", "pictureRefusedOk").text(window::texts::Understood).close();
+    markup.close().close();
+}
+
+PagePictureOpener::PagePictureOpener(val window, std::function<void(const std::string &)> chosen, std::function<void()> glance,
+                             std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
+    : m_window(window), m_chosen(std::move(chosen)), m_glance(std::move(glance)), m_saveFocus(std::move(saveFocus)),
+      m_restoreFocus(std::move(restoreFocus))
+{
+    assert(!opener);
+    opener = this;
+    static_assert(int(PictureError::ReadFailed) == 5 && int(PictureError::Damaged) == 10);
+
+    m_input = web::ById("pictureFile");
+    m_menu = web::ById("pictureMenu");
+    m_items[0] = web::ById("openPicture");
+    m_items[1] = web::ById("builtInPicture");
+    m_items[2] = web::ById("showWholePicture");
+    m_dialog = web::ById("pictureRefused");
+    m_message = web::ById("pictureRefusedText");
+    web::Listen(m_input, "change", [this](val) {
+        val files = m_input["files"];
+        if (files["length"].as<int>() > 0)
+            open(files[0]);
+        m_input.set("value", std::string());   // the same file can be chosen again
+        return false;
+    });
+
+    for (int i = 0; i < Items; ++i) {
+        web::Listen(m_items[i], "click", [this, i](val) {
+            activate(i);
+            return true;
+        });
+        web::Listen(m_items[i], "pointermove", [this, i](val) {
+            if (m_item != i)
+                focusItem(i);
+            return false;
+        });
+    }
+    web::Listen(m_menu, "contextmenu", [](val) { return true; });
+    // A press anywhere off the menu closes it.
+    web::Listen(web::Document(), "pointerdown", [this](val event) {
+        if (m_menuOpen && !m_menu.call<bool>("contains", event["target"]))
+            closeMenu();
+        return false;
+    }, true);
+
+    web::Listen(m_dialog, "close", [this](val) {
+        m_restoreFocus(m_dialogFocus);
+        return false;
+    });
+}
+
+void PagePictureOpener::open(val file)
+{
+    const int request = ++m_newest;
+    const double bytes = file["size"].as<double>();
+    const PictureError error = picture::CheckFileSize(std::int64_t(bytes));
+    if (error != PictureError::None) {
+        refuse(file, error);
+        return;
+    }
+    kalvero_read(request, file.as_handle(), std::min(bytes, double(picture::HeaderBytes)));
+}
+
+void PagePictureOpener::bytesRead(int request, val file, val bytes)
+{
+    if (request != m_newest)
+        return;
+    // Copied straight into the WebAssembly's memory: a whole file may be 128 MiB.
+    std::vector<std::uint8_t> data(bytes["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(data.size(), data.data())).call<void>("set", bytes);
+    const double fileBytes = file["size"].as<double>();
+    const picture::PictureHeader header = picture::ReadPictureHeader(data.data(), data.size());
+    if (const PictureError error = picture::CheckBeforeDecoding(std::int64_t(fileBytes), header);
+        error != PictureError::None) {
+        refuse(file, error);
+        return;
+    }
+    // A GIF or a BMP cut short is refused as damaged, as on the desktop, before any
+    // browser paints what it still has. A GIF, or a run-length coded BMP, needs all
+    // its bytes for that.
+    const picture::FileBytes read(data.data(), data.size());
+    const bool gif = header.format == picture::PictureFormat::Gif, bmp = header.format == picture::PictureFormat::Bmp;
+    if ((gif || (bmp && picture::BmpNeedsAllBytes(read))) && double(data.size()) < fileBytes
+        && request != m_readingAll) {   // once: a file that shrank since is judged by what it gave
+        m_readingAll = request;
+        kalvero_read(request, file.as_handle(), fileBytes);
+        return;
+    }
+    if ((gif && !picture::GifIsWhole(read)) || (bmp && !picture::BmpIsWhole(read, std::int64_t(fileBytes)))) {
+        refuse(file, PictureError::Damaged);
+        return;
+    }
+    kalvero_decode(request, file.as_handle());
+}
+
+void PagePictureOpener::decoded(int request, val file, val bitmap)
+{
+    if (request != m_newest) {
+        bitmap.call<void>("close");
+        return;
+    }
+    const int width = bitmap["width"].as<int>(), height = bitmap["height"].as<int>();
+    if (width < 1 || height < 1 || std::int64_t(width) * height > picture::MaxPicturePixels) {
+        bitmap.call<void>("close");
+        refuse(file, PictureError::TooLarge);
+        return;
+    }
+    // The board's share of the picture, smoothly scaled to 300 x 250 over white,
+    // so that transparent parts show white as on the desktop.
+    const picture::CropRect crop = picture::CropToBoard(width, height);
+    val canvas = web::Document().call<val>("createElement", std::string("canvas"));
+    canvas.set("width", picture::PictureWidth);
+    canvas.set("height", picture::PictureHeight);
+    val options = val::object();
+    options.set("alpha", false);
+    val context = canvas.call<val>("getContext", std::string("2d"), options);
+    context.set("fillStyle", std::string("#FFFFFF"));
+    context.call<void>("fillRect", 0, 0, picture::PictureWidth, picture::PictureHeight);
+    context.set("imageSmoothingEnabled", true);
+    context.set("imageSmoothingQuality", std::string("high"));
+    context.call<void>("drawImage", bitmap, crop.x, crop.y, crop.width, crop.height, 0, 0, picture::PictureWidth,
+                       picture::PictureHeight);
+    bitmap.call<void>("close");
+    m_chosen(canvas.call<std::string>("toDataURL", std::string("image/png")));
+}
+
+void PagePictureOpener::failed(int request, val file, PictureError error)
+{
+    if (request == m_newest)
+        refuse(file, error);
+}
+
+void PagePictureOpener::refuse(val file, PictureError error)
+{
+    // Names and reasons are plain text, never markup.
+    web::SetText(m_message, window::texts::CannotOpen(fileName(file), window::texts::Reason(error)));
+    if (dialogOpen())
+        return;   // the newest refusal is the one shown
+    closeMenu();
+    m_dialogFocus = m_saveFocus();
+    m_dialog.call<void>("showModal");
+}
+
+void PagePictureOpener::showMenu(int x, int y, bool builtInShown)
+{
+    if (!m_menuOpen)
+        m_menuFocus = m_saveFocus();
+    m_builtInShown = builtInShown;
+    // Choosing the built-in picture while it shows would only wipe the game.
+    web::SetAttribute(m_items[1], "aria-disabled", builtInShown ? "true" : "false");
+    m_menu.call<void>("removeAttribute", std::string("hidden"));
+    m_menuOpen = true;
+    // Inside the window, wherever the press was.
+    const int width = m_menu["offsetWidth"].as<int>(), height = m_menu["offsetHeight"].as<int>();
+    const int right = m_window["clientWidth"].as<int>(), bottom = m_window["clientHeight"].as<int>();
+    web::SetStyle(m_menu, "left", web::Pixels(std::max(0, std::min(x, right - width))));
+    web::SetStyle(m_menu, "top", web::Pixels(std::max(0, std::min(y, bottom - height))));
+    focusItem(0);
+}
+
+void PagePictureOpener::closeMenu()
+{
+    if (!m_menuOpen)
+        return;
+    m_menuOpen = false;
+    web::SetAttribute(m_menu, "hidden", "");
+    m_restoreFocus(m_menuFocus);
+}
+
+void PagePictureOpener::focusItem(int item)
+{
+    m_item = item;
+    m_items[item].call<void>("focus", val::object());
+}
+
+bool PagePictureOpener::menuKeyDown(std::string_view key)
+{
+    if (key == "ArrowDown" || key == "ArrowUp")   // round from either end
+        focusItem((m_item + (key == "ArrowDown" ? 1 : Items - 1)) % Items);
+    else if (key == "Home" || key == "End")
+        focusItem(key == "Home" ? 0 : Items - 1);
+    else if (key == "Enter" || key == " ")
+        activate(m_item);
+    else if (key == "Escape" || key == "Tab")
+        closeMenu();
+    return true;   // the menu is modal while it is open
+}
+
+void PagePictureOpener::activate(int item)
+{
+    if (item == 1 && m_builtInShown)
+        return;
+    closeMenu();
+    if (item == 0) {
+        // From the press itself, as browsers require for a file chooser.
+        m_input.call<void>("click");
+    } else if (item == 1) {
+        ++m_newest;   // a file still under way no longer counts
+        m_chosen(std::string());
+    } else {
+        m_glance();
+    }
+}

@@ -1,0 +1,53 @@
+// texts.h: every text the program shows, in UTF-8, exactly as the player reads it.
+#pragma once
+
+#include "picture/picture.h"
+
+#include <string>
+#include <string_view>
+
+namespace window::texts {
+
+// The message box's starting text: twelve lines, each ending in CR LF.
+extern const std::string_view HelpText;
+
+// The message box after a swap that assembles the picture (no line break).
+extern const std::string_view Solved;
+
+// The line a swap appends: "Разменям: " + second tile + " и " + first tile + CR LF.
+std::string SwapLine(std::string_view secondTile, std::string_view firstTile);
+
+extern const std::string_view WindowTitle;    // the maker's host name, a blank, then the fixed part
+extern const std::string_view BoardTitle;     // the title label above the board
+extern const std::string_view Commands[4];    // button captions by command index
+
+// For screen readers: a slot box ("Поле 7: част 13"), the board and the message box.
+std::string SlotName(int slot, std::string_view tileText);
+extern const std::string_view BoardName;
+extern const std::string_view MessageBoxName;
+
+// A picture of the player's own: the board's menu, the file dialog and why a file
+// gave no picture, in the line CannotOpen makes of a file name and a reason.
+extern const std::string_view OpenPicture;
+extern const std::string_view OpenPictureTitle;
+extern const std::string_view BuiltInPicture;
+extern const std::string_view ShowWholePicture;   // the glance, in the board's menu
+extern const std::string_view WholePicture;       // the board's name for readers while it shows
+extern const std::string_view PictureFilter;
+extern const std::string_view CannotOpenTitle;
+extern const std::string_view Understood;                // the message box's button
+extern const std::string_view DialogLabels[5];           // look in, file name, file type, open, cancel
+std::string CannotOpen(std::string_view fileName, std::string_view reason);
+std::string_view Reason(picture::PictureError error);   // error != None
+
+// The command line: the help, and what is wrong with the arguments.
+extern const std::string_view CommandLineHelp;   // after "Употреба: PROGRAM"
+extern const std::string_view QtOptionsHelp;     // the toolkit's own options, for --help-all
+std::string UnknownOption(std::string_view option);
+std::string MissingValue(std::string_view option);
+std::string OnePictureAtATime(std::string_view extra);
+std::string BadZoom(std::string_view zoom);
+extern const std::string_view TryHelp;
+extern const std::string_view NoDisplay;
+
+} // namespace window::texts
