@@ -62,13 +62,13 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
         const bool border = game.hasBorder(i);
         const bool mark = overlay.markShown && overlay.cursor == i;
         const bool labelled = slot.tile >= 0 || !slot.tooltip.empty();
+        if (border != slot.border)
+            surface.selected(i, border);
         if (slot.tooltip != game.history().currentText(i) || !labelled) {
             slot.tooltip = game.history().currentText(i);
             slot.name = m_namer(i, slot.tooltip);
             surface.label(i, slot.tooltip, slot.name);
         }
-        if (border != slot.border)
-            surface.selected(i, border);
         if (!m_whole && (tile != slot.tile || border != slot.border || mark != slot.mark)) {
             const forms::PixelRect &place = m_places[std::size_t(i)];
             surface.tile(i, place, Cut(tile));

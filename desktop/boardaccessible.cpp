@@ -2,6 +2,7 @@
 #include "desktop/boardaccessible.h"
 
 #include "desktop/boardview.h"
+#include "desktop/qtext.h"
 #include "board/geometry.h"
 
 #include <QAccessibleWidget>
@@ -37,9 +38,9 @@ public:
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Name)
-            return m_board->slotName(m_slot);
+            return toQString(m_board->play().board().slot(m_slot).name);
         if (kind == QAccessible::Description)
-            return m_board->toolTipText(m_slot);
+            return toQString(m_board->play().board().slot(m_slot).tooltip);
         return {};
     }
     void setText(QAccessible::Text, const QString &) override {}
@@ -56,11 +57,11 @@ public:
         state.selectable = true;
         state.selected = isSelected();
         state.focusable = true;
-        state.focused = m_board->hasFocus() && !m_board->showsWholePicture() && m_board->cursorSlot() == m_slot;
+        state.focused = m_board->hasFocus() && !m_board->play().glancing() && m_board->play().cursor() == m_slot;
         return state;
     }
 
-    bool isSelected() const override { return m_board->borderStyle(m_slot) == 1; }
+    bool isSelected() const override { return m_board->play().board().slot(m_slot).border; }
     QList<QAccessibleInterface *> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return m_slot / model::GridRows; }
@@ -124,7 +125,7 @@ public:
     }
     QAccessibleInterface *focusChild() const override
     {
-        return board()->hasFocus() && !board()->showsWholePicture() ? cell(board()->cursorSlot()) : nullptr;
+        return board()->hasFocus() && !board()->play().glancing() ? cell(board()->play().cursor()) : nullptr;
     }
 
     QAccessibleInterface *caption() const override { return nullptr; }
@@ -141,7 +142,7 @@ public:
         QList<QAccessibleInterface *> cells;
         for (int index = 0; index < model::PieceCount; ++index) {
             const int slot = board::SlotAtReadingIndex(index);
-            if (board()->borderStyle(slot) == 1)
+            if (board()->play().board().slot(slot).border)
                 cells << cell(slot);
         }
         return cells;
@@ -187,7 +188,7 @@ QAccessibleInterface *boardAccessible(const QString &className, QObject *object)
 
 } // namespace
 
-namespace board {
+namespace desktop {
 
 void installAccessibility()
 {
@@ -198,4 +199,4 @@ void installAccessibility()
     Q_UNUSED(installed);
 }
 
-} // namespace board
+} // namespace desktop

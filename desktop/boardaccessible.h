@@ -2,9 +2,9 @@
 // 6 columns, whose cells, row by row, are the slots.
 #pragma once
 
-namespace board {
+namespace desktop {
 
 // Installs the table's interface for every board; once, before the first board is made.
 void installAccessibility();
 
-} // namespace board
+} // namespace desktop

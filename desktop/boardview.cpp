@@ -1,12 +1,12 @@
-// boardview.cpp: building and painting the board, and what the mouse, the keyboard
-// and the menu do on it.
+// boardview.cpp: drawing the board at device pixels, and what the mouse, the keys,
+// the focus and the menu do on it.
 #include "desktop/boardview.h"
 
+#include "board/marks.h"
 #include "desktop/boardaccessible.h"
 #include "desktop/qtext.h"
 #include "desktop/resource.h"
-#include "model/game.h"
-#include "board/geometry.h"
+#include "picture/picture.h"
 #include "window/layout.h"
 #include "window/texts.h"
 
@@ -30,6 +30,8 @@ QRect TwipsToRect(const forms::TwipRect &twips)
 
 namespace {
 
+QColor colour(board::Rgb rgb) { return QColor(QRgb(0xFF000000 | rgb)); }
+
 // A ring of the given width just inside rect.
 void ring(QPainter &painter, const QRect &rect, int width, const QColor &colour)
 {
@@ -47,18 +49,39 @@ void tellReaders(BoardView *board, QAccessible::Event type, int slot)
     QAccessible::updateAccessibility(&event);
 }
 
+// The game's key for a key without modifiers on the board.
+window::Key gameKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Left: return window::Key::Left;
+    case Qt::Key_Right: return window::Key::Right;
+    case Qt::Key_Up: return window::Key::Up;
+    case Qt::Key_Down: return window::Key::Down;
+    case Qt::Key_Home: return window::Key::Home;
+    case Qt::Key_End: return window::Key::End;
+    case Qt::Key_Space: return window::Key::Space;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return window::Key::Enter;
+    case Qt::Key_F2: return window::Key::F2;
+    default: return window::Key::Other;
+    }
+}
+
 } // namespace
 
-BoardView::BoardView(QWidget *window)
-    : QWidget(window), m_builtIn(forDevice(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))),
-      m_source(m_builtIn)
+BoardView::BoardView(window::Play &play, Presenter present, QWidget *window)
+    : QWidget(window), m_play(play), m_present(std::move(present)),
+      m_builtIn(forDevice(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))), m_source(m_builtIn)
 {
-    board::installAccessibility();
+    desktop::installAccessibility();
     setObjectName(QStringLiteral("board"));
     setAttribute(Qt::WA_OpaquePaintEvent);   // the slots cover the whole board
     setFocusPolicy(Qt::TabFocus);            // a click never shows the mark
     setGeometry(TwipsToRect(window::layout::Board));
-    setAccessibleName(toQString(window::texts::BoardName));
+    setAccessibleName(toQString(m_play.boardName()));
+    const QRect all = device({0, 0, width(), height()});
+    m_drawn = QPixmap(all.size());
+    m_drawn.fill(Qt::black);
 }
 
 void BoardView::setSource(const QImage &picture)
@@ -78,52 +101,119 @@ QPixmap BoardView::forDevice(const QImage &picture) const
     return QPixmap::fromImage(picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
-void BoardView::showWholePicture()
+QRect BoardView::device(const forms::PixelRect &place) const
 {
-    if (m_glancing)
-        return;
-    m_glancing = true;
-    qApp->installEventFilter(this);
-    update();
-    // Readers hear the board named for what it shows.
-    setAccessibleName(toQString(window::texts::WholePicture));
-    if (hasFocus()) {
-        QAccessibleEvent focus(this, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focus);
-    }
+    // Whole device pixels, each edge rounded on its own, so that neighbours meet without a seam.
+    const qreal ratio = devicePixelRatioF();
+    return QRect(QPoint(qRound(place.x * ratio), qRound(place.y * ratio)),
+                 QPoint(qRound((place.x + place.width) * ratio) - 1, qRound((place.y + place.height) * ratio) - 1));
 }
 
-void BoardView::endGlance()
+int BoardView::unit() const { return std::max(1, qRound(devicePixelRatioF())); }
+
+QRect BoardView::slotRect(int slot) const
 {
-    m_glancing = false;
-    m_ending = true;
+    const forms::PixelRect &place = m_play.board().place(slot);
+    return {place.x, place.y, place.width, place.height};
+}
+
+int BoardView::slotAt(const QPoint &point) const { return m_play.board().slotAt(point.x(), point.y()); }
+
+void BoardView::pressSlot(int slot) { m_present(m_play.Picture2_Click(slot)); }
+
+void BoardView::tile(int, const forms::PixelRect &place, const forms::PixelRect &cut)
+{
+    // The source is at device resolution or a whole fraction of it: every source pixel
+    // is drawn as a sharp block.
+    const qreal scale = qreal(m_source.width()) / picture::PictureWidth;
+    const QRect piece(QPoint(qRound(cut.x * scale), qRound(cut.y * scale)),
+                      QPoint(qRound((cut.x + cut.width) * scale) - 1, qRound((cut.y + cut.height) * scale) - 1));
+    QPainter painter(&m_drawn);
+    painter.drawPixmap(device(place), m_source, piece);
+    update(place.x, place.y, place.width, place.height);
+}
+
+void BoardView::border(int, const forms::PixelRect &place)
+{
+    const int u = unit();
+    const QRectF frame = QRectF(device(place)).adjusted(u / 2.0, u / 2.0, -u / 2.0, -u / 2.0);
+    QPainter painter(&m_drawn);
+    painter.setPen(QPen(colour(board::BorderColour), u, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));   // whole corners
+    painter.drawRect(frame);
+    QPen dashes(colour(board::DashColour), u, Qt::CustomDashLine, Qt::SquareCap, Qt::MiterJoin);
+    dashes.setDashPattern({qreal(board::DashLength), qreal(board::DashLength)});
+    painter.setPen(dashes);
+    painter.drawRect(frame);
+}
+
+void BoardView::mark(int, const forms::PixelRect &place)
+{
+    const int u = unit();
+    const QRect cell = device(place);
+    QPainter painter(&m_drawn);
+    for (const board::Ring &r : board::MarkRings)
+        ring(painter, cell.adjusted(r.inset * u, r.inset * u, -r.inset * u, -r.inset * u), r.width * u, colour(r.colour));
+}
+
+void BoardView::whole(bool shown)
+{
+    if (!shown)
+        return;   // every slot is drawn again over it
+    QPainter painter(&m_drawn);
+    painter.drawPixmap(m_drawn.rect(), m_source);
     update();
-    setAccessibleName(toQString(window::texts::BoardName));
-    announceCursor();
-    // The rest of the ending click or key (its release, a context menu) is swallowed too.
-    QMetaObject::invokeMethod(this, [this] {
-        m_ending = false;
-        qApp->removeEventFilter(this);
-    }, Qt::QueuedConnection);
+}
+
+void BoardView::label(int slot, std::string_view, std::string_view) { tellReaders(this, QAccessible::NameChanged, slot); }
+
+void BoardView::selected(int slot, bool picked)
+{
+    // A picked piece is a selected cell of the board's table.
+    tellReaders(this, picked ? QAccessible::SelectionAdd : QAccessible::SelectionRemove, slot);
+}
+
+void BoardView::shown(const window::Shown &shown)
+{
+    if (shown.glance) {
+        // Readers hear the board named for what it shows.
+        setAccessibleName(toQString(m_play.boardName()));
+        if (m_play.glancing()) {
+            // The next click or key anywhere in the window ends it and does nothing else.
+            qApp->installEventFilter(this);
+            if (hasFocus()) {
+                QAccessibleEvent focus(this, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+        } else {
+            // The rest of the ending click or key (its release, a context menu) is swallowed too.
+            m_ending = true;
+            QMetaObject::invokeMethod(this, [this] {
+                m_ending = false;
+                qApp->removeEventFilter(this);
+            }, Qt::QueuedConnection);
+        }
+    }
+    if (shown.cursorMoved)
+        announceCursor();
 }
 
 bool BoardView::eventFilter(QObject *watched, QEvent *event)
 {
     const auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != window())
+    if (!widget || widget->window() != window() || (!m_play.glancing() && !m_ending))
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         event->accept();   // no shortcut runs: the key comes as a key press, which ends the glance
         return true;
     case QEvent::KeyPress:
-        if (m_glancing && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-            endGlance();
+        if (m_play.glancing() && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            m_present(m_play.endGlance());
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        if (m_glancing)
-            endGlance();
+        if (m_play.glancing())
+            m_present(m_play.endGlance());
         return true;
     case QEvent::MouseButtonRelease:
     case QEvent::KeyRelease:
@@ -135,78 +225,6 @@ bool BoardView::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-void BoardView::BuildBoard(const model::Game &game)
-{
-    const auto places = board::SlotPlaces(board::Picture1);
-    for (int i = 0; i < model::PieceCount; ++i)
-        m_slots[std::size_t(i)].place = TwipsToRect(places[std::size_t(i)]).translated(-pos());
-    PaintBoard(game);
-}
-
-void BoardView::RebuildBoard(const model::Game &game)
-{
-    // Every slot is cut and painted anew; PaintBoard takes the borders off.
-    for (Slot &slot : m_slots)
-        slot.piece = QRect();
-    BuildBoard(game);
-}
-
-void BoardView::PaintBoard(const model::Game &game)
-{
-    const forms::TwipRect piece = board::PieceBox(board::Picture1);
-    for (int i = 0; i < model::PieceCount; ++i) {
-        Slot &slot = m_slots[std::size_t(i)];
-        const int tile = game.history().currentTile(i);
-        const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
-        const QRect cut = TwipsToRect({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
-        Q_ASSERT(m_source.rect().contains(cut));
-        if (cut != slot.piece || m_source.cacheKey() != slot.source.cacheKey()) {
-            slot.source = m_source;
-            slot.piece = cut;
-            update(slot.place);
-        }
-        const int style = game.hasBorder(i) ? 1 : 0;
-        if (style != slot.BorderStyle) {
-            slot.BorderStyle = style;
-            update(slot.place);
-            // A picked piece is a selected cell of the board's table.
-            tellReaders(this, style == 1 ? QAccessible::SelectionAdd : QAccessible::SelectionRemove, i);
-        }
-        const std::string_view text = game.history().currentText(i);
-        const QString tip = QString::fromLatin1(text.data(), qsizetype(text.size()));
-        if (tip != slot.ToolTipText) {
-            slot.ToolTipText = tip;
-            slot.name = QString::fromStdString(window::texts::SlotName(i, text));
-            tellReaders(this, QAccessible::NameChanged, i);
-        }
-    }
-}
-
-int BoardView::slotAt(const QPoint &point) const
-{
-    const auto hit = std::find_if(m_slots.begin(), m_slots.end(), [&](const Slot &slot) { return slot.place.contains(point); });
-    return hit == m_slots.end() ? -1 : int(hit - m_slots.begin());
-}
-
-void BoardView::moveCursorTo(int slot)
-{
-    Q_ASSERT(slot >= 0 && slot < model::PieceCount);
-    if (slot == m_cursor)
-        return;
-    const int from = std::exchange(m_cursor, slot);
-    if (hasFocus()) {   // only then is the mark drawn
-        update(slotRect(from));
-        update(slotRect(m_cursor));
-        announceCursor();
-    }
-}
-
-void BoardView::pressSlot(int slot)
-{
-    moveCursorTo(slot);
-    emit Picture2_Click(slot);
-}
-
 bool BoardView::event(QEvent *event)
 {
     if (event->type() != QEvent::ToolTip)
@@ -214,8 +232,9 @@ bool BoardView::event(QEvent *event)
     // Each slot has its own tooltip, which goes when the pointer leaves the slot.
     const auto *help = static_cast<QHelpEvent *>(event);
     const int slot = slotAt(help->pos());
-    if (slot >= 0 && !toolTipText(slot).isEmpty()) {
-        QToolTip::showText(help->globalPos(), toolTipText(slot), this, slotRect(slot));
+    const QString tip = slot >= 0 ? toQString(m_play.board().slot(slot).tooltip) : QString();
+    if (!tip.isEmpty()) {
+        QToolTip::showText(help->globalPos(), tip, this, slotRect(slot));
     } else {
         QToolTip::hideText();
         event->ignore();
@@ -225,48 +244,16 @@ bool BoardView::event(QEvent *event)
 
 void BoardView::paintEvent(QPaintEvent *event)
 {
-    // Everything is drawn in device pixels, the lines in whole ones, so that borders and
-    // the mark stay sharp at any ratio: at 1.5 a logical pixel's line is 2 device pixels.
-    const qreal ratio = devicePixelRatioF();
-    const int unit = std::max(1, qRound(ratio));
-    const auto device = [ratio](const QRect &rect) {
-        return QRect(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
-                     QPoint(qRound((rect.right() + 1) * ratio) - 1, qRound((rect.bottom() + 1) * ratio) - 1));
-    };
+    if (const QSize size = device({0, 0, width(), height()}).size(); m_drawn.size() != size) {
+        // A screen of another density: the board is drawn anew at its device pixels.
+        m_drawn = QPixmap(size);
+        m_present(m_play.boardLost());
+    }
     QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
     painter.scale(1 / ratio, 1 / ratio);
-    if (m_glancing) {
-        painter.drawPixmap(device(rect()), m_source);
-        return;
-    }
-    for (const Slot &slot : m_slots) {
-        if (!event->rect().intersects(slot.place) || slot.piece.isNull())
-            continue;
-        // The source is at device resolution or a whole fraction of it: every source pixel
-        // is drawn as a sharp block.
-        const qreal scale = qreal(slot.source.width()) / picture::PictureWidth;
-        const QRect piece(QPoint(qRound(slot.piece.left() * scale), qRound(slot.piece.top() * scale)),
-                          QPoint(qRound((slot.piece.right() + 1) * scale) - 1, qRound((slot.piece.bottom() + 1) * scale) - 1));
-        const QRect target = device(slot.place);
-        painter.drawPixmap(target, slot.source, piece);
-        if (slot.BorderStyle == 1) {
-            // One line, black with white dashes, so it shows on dark and on lit pieces.
-            const QRectF frame = QRectF(target).adjusted(unit / 2.0, unit / 2.0, -unit / 2.0, -unit / 2.0);
-            painter.setPen(QPen(Qt::black, unit, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));   // whole corners
-            painter.drawRect(frame);
-            QPen dashes(Qt::white, unit, Qt::CustomDashLine, Qt::SquareCap, Qt::MiterJoin);
-            dashes.setDashPattern({3, 3});
-            painter.setPen(dashes);
-            painter.drawRect(frame);
-        }
-    }
-    if (hasFocus()) {
-        // Black, yellow and black again, inside the one-pixel pick border: clear on dark and
-        // on light pieces, and unlike the dashed border, which shows beside it.
-        const QRect cell = device(slotRect(m_cursor));
-        ring(painter, cell.adjusted(2 * unit, 2 * unit, -2 * unit, -2 * unit), 4 * unit, Qt::black);
-        ring(painter, cell.adjusted(3 * unit, 3 * unit, -3 * unit, -3 * unit), 2 * unit, QColor(255, 214, 0));
-    }
+    const QRect area = device({event->rect().x(), event->rect().y(), event->rect().width(), event->rect().height()});
+    painter.drawPixmap(area, m_drawn, area);
 }
 
 void BoardView::mousePressEvent(QMouseEvent *event)
@@ -278,45 +265,27 @@ void BoardView::mouseReleaseEvent(QMouseEvent *event)
 {
     // A click is a left press and release inside the same slot.
     const int slot = event->button() == Qt::LeftButton ? slotAt(event->position().toPoint()) : -1;
-    const bool click = slot >= 0 && slot == std::exchange(m_pressed, -1);
-    if (click)
+    if (slot >= 0 && slot == std::exchange(m_pressed, -1))
         pressSlot(slot);
 }
 
 void BoardView::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const window::Shown shown = m_play.key(plain ? gameKey(event->key()) : window::Key::Other, true);
+    if (!shown.taken) {
         QWidget::keyPressEvent(event);
         return;
     }
-    int column = m_cursor / model::GridRows;
-    int row = m_cursor % model::GridRows;
-    switch (event->key()) {
-    case Qt::Key_Left: column = std::max(column - 1, 0); break;
-    case Qt::Key_Right: column = std::min(column + 1, model::GridColumns - 1); break;
-    case Qt::Key_Up: row = std::max(row - 1, 0); break;
-    case Qt::Key_Down: row = std::min(row + 1, model::GridRows - 1); break;
-    case Qt::Key_F2:
-        showWholePicture();
-        return;
-    case Qt::Key_Home: column = 0; break;
-    case Qt::Key_End: column = model::GridColumns - 1; break;
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        emit Picture2_Click(m_cursor);
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    moveCursorTo(column * model::GridRows + row);
+    m_present(shown);
 }
 
 void BoardView::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    update(slotRect(m_cursor));
+    window::Shown shown = m_play.boardFocused(true);
+    shown.cursorMoved = false;
+    m_present(shown);
     // After the focus event Qt sends for the board itself, so that a reader ends on the cell.
     QMetaObject::invokeMethod(this, &BoardView::announceCursor, Qt::QueuedConnection);
 }
@@ -324,7 +293,7 @@ void BoardView::focusInEvent(QFocusEvent *event)
 void BoardView::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
-    update(slotRect(m_cursor));
+    m_present(m_play.boardLeft());
 }
 
 void BoardView::contextMenuEvent(QContextMenuEvent *event)
@@ -332,16 +301,23 @@ void BoardView::contextMenuEvent(QContextMenuEvent *event)
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("pictureMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(toQString(window::texts::OpenPicture), this, &BoardView::openPictureAsked);
-    QAction *builtIn = menu->addAction(toQString(window::texts::BuiltInPicture), this, &BoardView::builtInPictureAsked);
-    builtIn->setEnabled(!showsBuiltIn());   // choosing it then would only wipe the game
-    menu->addSeparator();
-    menu->addAction(toQString(window::texts::ShowWholePicture), this, &BoardView::showWholePicture);
+    for (const window::MenuItem &item : m_play.menu()) {
+        if (item.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(toQString(item.text), this, [this, act = item.act] {
+            switch (act) {
+            case window::MenuAct::OpenPicture: emit openPictureAsked(); break;
+            case window::MenuAct::BuiltInPicture: emit builtInPictureAsked(); break;
+            case window::MenuAct::ShowWholePicture: m_present(m_play.glance()); break;
+            }
+        });
+        action->setEnabled(item.enabled);
+    }
     menu->popup(event->globalPos());
 }
 
 void BoardView::announceCursor()
 {
-    if (hasFocus() && !m_glancing)
-        tellReaders(this, QAccessible::Focus, m_cursor);
+    if (hasFocus() && !m_play.glancing())
+        tellReaders(this, QAccessible::Focus, m_play.cursor());
 }

@@ -38,7 +38,7 @@ DesktopPictureOpener::DesktopPictureOpener(QWidget *window) : QObject(window), m
 
 DesktopPictureOpener::~DesktopPictureOpener() { stop(); }
 
-void DesktopPictureOpener::open(const decoder::FileName &name, Arrival arrival)
+void DesktopPictureOpener::open(const decoder::FileName &name, window::Arrival arrival)
 {
     stop();
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -65,13 +65,13 @@ void DesktopPictureOpener::stop()
     QApplication::restoreOverrideCursor();
 }
 
-void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::FileName &name, Arrival arrival)
+void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::FileName &name, window::Arrival arrival)
 {
     if (decoded.error == picture::PictureError::None) {
         emit pictureChosen(decoded.picture, arrival);
     } else {
         const QString why = refusal(decoded.error, name.fileName());
-        if (arrival == Arrival::AtStart)
+        if (arrival == window::Arrival::AtStart)
             std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(why).toLocal8Bit().constData());
         tell(why);
     }
@@ -98,7 +98,7 @@ void DesktopPictureOpener::tell(const QString &why)
 void DesktopPictureOpener::useBuiltIn()
 {
     stop();
-    emit pictureChosen(QImage(), Arrival::Cleared);
+    emit pictureChosen(QImage(), window::Arrival::BuiltIn);
 }
 
 void DesktopPictureOpener::askForFile()
@@ -116,7 +116,7 @@ void DesktopPictureOpener::askForFile()
                                                 QFileDialog::Accept, QFileDialog::Reject};
     for (int i = 0; i < 5; ++i)
         dialog->setLabelText(labels[i], toQString(window::texts::DialogLabels[i]));
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { open(decoder::FileName::fromPath(path)); });
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { open(decoder::FileName::fromPath(path), window::Arrival::Opened); });
     dialog->open();
 }
 

@@ -5,6 +5,7 @@
 #include "desktop/decoder/decode.h"
 #include "desktop/decoder/file.h"
 #include "desktop/decoder/reader.h"
+#include "window/play.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,19 +24,13 @@ class DesktopPictureOpener : public QObject
     Q_OBJECT
 
 public:
-    enum class Arrival {
-        Cleared,   // the board is built from it as "Изчисти" leaves the board
-        AtStart,   // named on the command line: the game has only just begun
-    };
-
     explicit DesktopPictureOpener(QWidget *window);
     ~DesktopPictureOpener() override;
 
-    void open(const decoder::FileName &name, Arrival arrival = Arrival::Cleared);
+    void open(const decoder::FileName &name, window::Arrival arrival);
     // Waits for the newest request at most `milliseconds`, the window's events
     // aside: true when it has been taken or refused.
     bool waitBriefly(int milliseconds);
-    bool busy() const { return m_reader; }
     void setTarget(const QSize &target) { m_target = target; }   // the board's size in device pixels
 
     void askForFile();   // the desktop's file dialog, from the Pictures folder
@@ -48,11 +43,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
-    void pictureChosen(const QImage &picture, DesktopPictureOpener::Arrival arrival);   // null: the built-in one
+    void pictureChosen(const QImage &picture, window::Arrival arrival);   // null: the built-in one
     void settled();   // a file was taken or refused
 
 private:
-    void take(const decoder::Decoded &decoded, const decoder::FileName &name, Arrival arrival);
+    void take(const decoder::Decoded &decoded, const decoder::FileName &name, window::Arrival arrival);
     void tell(const QString &refusal);   // once the window shows
     void stop();                         // the request under way, if any
 

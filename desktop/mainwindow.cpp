@@ -73,7 +73,7 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
 } // namespace
 
 MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::FileName> &startPicture, QWidget *parent)
-    : QWidget(parent), m_random(random)
+    : QWidget(parent), m_play(random)
 {
     namespace layout = window::layout;
     // Qt's own texts, in its file dialog and the message box's menu, in the game's language.
@@ -85,7 +85,7 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
     m_opener->setTarget(QSize(qRound(picture::PictureWidth * devicePixelRatioF()), qRound(picture::PictureHeight * devicePixelRatioF())));
     connect(m_opener, &DesktopPictureOpener::pictureChosen, this, &MainWindow::usePicture);
     if (startPicture)
-        m_opener->open(*startPicture, DesktopPictureOpener::Arrival::AtStart);   // decodes while the window is made
+        m_opener->open(*startPicture, window::Arrival::AtStart);   // decodes while the window is made
     static const bool accessible = [] {
         QAccessible::installFactory(windowAccessible);
         return true;
@@ -122,8 +122,7 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
     m_label1->setPalette(orange);
     m_label1->setAutoFillBackground(true);
 
-    m_board = new BoardView(this);
-    connect(m_board, &BoardView::Picture2_Click, this, &MainWindow::Picture2_Click);
+    m_board = new BoardView(m_play, [this](const window::Shown &shown) { present(shown); }, this);
 
     for (int i = 0; i < 4; ++i) {
         auto *button = new ColourButton(toQString(window::texts::Commands[i]), colour(layout::Command1[i].face), this);
@@ -144,7 +143,7 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
     // The desktop's undo shortcut presses "Ход назад" wherever the focus is. The
     // message box keeps no undo steps of its own, so it yields the keys (eventFilter).
     auto *undo = new QShortcut(QKeySequence::Undo, this);
-    connect(undo, &QShortcut::activated, m_command1[3], &QPushButton::click);
+    connect(undo, &QShortcut::activated, this, [this] { present(m_play.key(window::Key::Undo, false)); });
     m_text1->installEventFilter(this);
 
     connect(m_board, &BoardView::openPictureAsked, m_opener, &DesktopPictureOpener::askForFile);
@@ -159,39 +158,24 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Form_Load()
 {
-    m_board->BuildBoard(m_game);
+    m_play.PaintBoard(*m_board);
 }
 
-void MainWindow::Command1_Click(int index)
+void MainWindow::Command1_Click(int index) { present(m_play.Command1_Click(index)); }
+
+void MainWindow::Picture2_Click(int index) { present(m_play.Picture2_Click(index)); }
+
+void MainWindow::present(const window::Shown &shown)
 {
-    const model::CommandResult result = m_game.Command1_Click(index, m_random);
-    if (!result.wentThrough)
-        return;
-    m_played = true;
-    // Clear and Shuffle build the board anew.
-    if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
-        m_board->RebuildBoard(m_game);
-    applyText(result.text);
-    m_board->PaintBoard(m_game);
+    m_play.PaintBoard(*m_board);
+    m_board->shown(shown);
+    window::ApplyText(shown.text, *this);
 }
 
-void MainWindow::Picture2_Click(int index)
-{
-    m_played = true;
-    m_game.Picture2_Click(index);
-    m_board->PaintBoard(m_game);
-}
-
-void MainWindow::usePicture(const QImage &picture, DesktopPictureOpener::Arrival arrival)
+void MainWindow::usePicture(const QImage &picture, window::Arrival arrival)
 {
     m_board->setSource(picture);
-    // A picture named on the command line meets a game not yet begun, assembled, with
-    // the help text in the message box: it keeps that text. Any other comes as
-    // "Изчисти" leaves the board.
-    if (arrival == DesktopPictureOpener::Arrival::AtStart && !m_played)
-        m_board->PaintBoard(m_game);
-    else
-        Command1_Click(int(model::Command::Clear));
+    present(m_play.pictureChanged(arrival));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -232,29 +216,24 @@ bool MainWindow::takeDrop(QDropEvent *event)
     event->setDropAction(Qt::CopyAction);   // the file stays where it is
     event->accept();
     if (event->type() == QEvent::Drop)
-        m_opener->open(decoder::FileName::fromPath(path));
+        m_opener->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
     return true;
 }
 
-void MainWindow::applyText(const model::TextChange &change)
+void MainWindow::setText(std::string_view text)
 {
-    switch (change.kind) {
-    case model::TextChange::Kind::Keep:
-        break;
-    case model::TextChange::Kind::Empty:
+    if (text.empty())
         m_text1->clear();
-        break;
-    case model::TextChange::Kind::Append: {
-        // Appends after whatever the box holds, typed text included, without
-        // moving the player's cursor; the view follows the newest line.
-        QTextCursor end(m_text1->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(toQString(change.text));
-        m_text1->verticalScrollBar()->setValue(m_text1->verticalScrollBar()->maximum());
-        break;
-    }
-    case model::TextChange::Kind::Replace:
-        m_text1->setPlainText(toQString(change.text));
-        break;
-    }
+    else
+        m_text1->setPlainText(toQString(text));
+}
+
+void MainWindow::append(std::string_view line)
+{
+    // Appends after whatever the box holds, typed text included, without moving the
+    // player's cursor; the view follows the newest line.
+    QTextCursor end(m_text1->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(toQString(line));
+    m_text1->verticalScrollBar()->setValue(m_text1->verticalScrollBar()->maximum());
 }

@@ -2,9 +2,10 @@
 // command buttons and the message box.
 #pragma once
 
-#include "forms/random.h"
-#include "model/game.h"
 #include "desktop/desktoppictureopener.h"
+#include "forms/random.h"
+#include "window/messagebox.h"
+#include "window/play.h"
 
 #include <QWidget>
 
@@ -16,11 +17,12 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// A fixed 466 x 424 window. It holds the game and the generator by value; every
-// click goes to the game first, and the board is brought up to date from it. A
+// A fixed 466 x 424 window. It holds the play layer, which holds the game and the
+// generator; every click, key and command goes to it, and what it changed is
+// presented: the board painted, the message box given its text, readers told. A
 // picture of the player's own comes by the board's right-click menu, by a file
 // dropped on the window, or from the command line (DesktopPictureOpener).
-class MainWindow : public QWidget
+class MainWindow : public QWidget, private window::MessageBox
 {
     Q_OBJECT
 
@@ -30,7 +32,7 @@ public:
                         QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    const model::Game &game() const { return m_game; }
+    const window::Play &play() const { return m_play; }
     BoardView *board() const { return m_board; }
     DesktopPictureOpener *opener() const { return m_opener; }
 
@@ -44,15 +46,15 @@ protected:
 
 private:
     void Form_Load();
-    void applyText(const model::TextChange &change);
-    void usePicture(const QImage &picture, DesktopPictureOpener::Arrival arrival);   // null: the built-in one
+    void present(const window::Shown &shown);
+    void setText(std::string_view text) override;   // the message box
+    void append(std::string_view line) override;
+    void usePicture(const QImage &picture, window::Arrival arrival);   // null: the built-in one
     bool takeDrop(QDropEvent *event);
 
-    model::Game m_game;
-    forms::ClockRandom m_random;
+    window::Play m_play;
     BoardView *m_board = nullptr;
     DesktopPictureOpener *m_opener = nullptr;
-    bool m_played = false;   // a click or a command since the start
     QLabel *m_label1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;
     std::array<QPushButton *, 4> m_command1{};

@@ -127,6 +127,12 @@ Shown Play::pictureChanged(Arrival arrival)
     return {TextFor(m_game.Clear())};
 }
 
+Shown Play::boardLost()
+{
+    m_board.RebuildBoard();
+    return {};
+}
+
 std::array<MenuItem, 3> Play::menu() const
 {
     return {{

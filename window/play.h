@@ -59,6 +59,7 @@ public:
     Shown boardFocused(bool markShown);   // the mark shows while the board has focus from the keyboard
     Shown boardLeft();
     Shown pictureChanged(Arrival arrival);   // the face has set the board's new source
+    Shown boardLost();   // the face's drawing is gone (a screen of another density): all is drawn anew
 
     std::array<MenuItem, 3> menu() const;
     void PaintBoard(board::Surface &surface);   // the one road to the screen, after every act
