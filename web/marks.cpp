@@ -1,6 +1,8 @@
-// marks.cpp: the two marks as SVG, pixel by pixel on whole coordinates so that
-// they stay sharp at any device pixel ratio.
+// marks.cpp: the two marks as SVG, pixel by pixel on whole coordinates so that they
+// stay sharp at any device pixel ratio.
 #include "web/marks.h"
+
+#include "board/marks.h"
 
 #include <cassert>
 
@@ -15,21 +17,25 @@ std::string svg(int size, const std::string &body)
         + "' viewBox='0 0 " + side + " " + side + "' shape-rendering='crispEdges'>" + body + "</svg>";
 }
 
-// A ring `inset` pixels in from the edge, one pixel wide.
-std::string ring(int size, int inset, const char *colour)
+std::string colour(board::Rgb rgb)
 {
-    const int outer = size - 2 * inset, inner = outer - 2;
-    const std::string a = std::to_string(inset), b = std::to_string(inset + 1);
-    return "<path fill-rule='evenodd' fill='" + std::string(colour) + "' d='M" + a + " " + a + "h"
-        + std::to_string(outer) + "v" + std::to_string(outer) + "h-" + std::to_string(outer) + "z M" + b + " " + b
-        + "h" + std::to_string(inner) + "v" + std::to_string(inner) + "h-" + std::to_string(inner) + "z'/>";
+    return "rgb(" + std::to_string(rgb >> 16 & 0xFF) + "," + std::to_string(rgb >> 8 & 0xFF) + "," + std::to_string(rgb & 0xFF) + ")";
 }
 
-} // namespace
-
-int RingIndex(int x, int y, int size)
+// A ring `inset` pixels in from the edge, `width` pixels wide.
+std::string ring(int size, int inset, int width, board::Rgb rgb)
 {
-    assert(size >= 2 && x >= 0 && y >= 0 && x < size && y < size);
+    const int outer = size - 2 * inset, inner = outer - 2 * width;
+    const std::string a = std::to_string(inset), b = std::to_string(inset + width);
+    return "<path fill-rule='evenodd' fill='" + colour(rgb) + "' d='M" + a + " " + a + "h" + std::to_string(outer) + "v"
+        + std::to_string(outer) + "h-" + std::to_string(outer) + "z M" + b + " " + b + "h" + std::to_string(inner) + "v"
+        + std::to_string(inner) + "h-" + std::to_string(inner) + "z'/>";
+}
+
+// The position of ring pixel (x, y) along the clockwise walk, 0 at the top-left corner;
+// -1 for a pixel off the outermost ring.
+int ringIndex(int x, int y, int size)
+{
     const int last = size - 1;
     if (y == 0)
         return x;                          // the top, left to right
@@ -42,23 +48,30 @@ int RingIndex(int x, int y, int size)
     return -1;
 }
 
+} // namespace
+
 std::string PickBorderImage(int size)
 {
+    assert(size >= 2);
     std::string dashes;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const int index = RingIndex(x, y, size);
-            if (index >= 0 && index % 6 < 3)
+            const int index = ringIndex(x, y, size);
+            if (index >= 0 && index % (2 * board::DashLength) < board::DashLength)
                 dashes += "M" + std::to_string(x) + " " + std::to_string(y) + "h1v1h-1z";
         }
     }
-    return svg(size, ring(size, 0, "black") + "<path fill='white' d='" + dashes + "'/>");
+    return svg(size, ring(size, 0, 1, board::BorderColour) + "<path fill='" + colour(board::DashColour) + "' d='" + dashes + "'/>");
 }
 
 std::string CursorMarkImage(int size)
 {
-    assert(size > 8);
-    return svg(size, ring(size, 1, "black") + ring(size, 2, "rgb(255,214,0)") + ring(size, 3, "black"));
+    std::string rings;
+    for (const board::Ring &r : board::MarkRings) {
+        assert(2 * (r.inset + r.width) < size);
+        rings += ring(size, r.inset, r.width, r.colour);
+    }
+    return svg(size, rings);
 }
 
 } // namespace web

@@ -1,23 +1,16 @@
-// marks.h: the pick border and the keyboard cursor's mark, drawn over a slot as
-// images of their own, in the slot's own pixels.
+// marks.h: the pick border and the keyboard cursor's mark as the page draws them:
+// SVG images over a slot, in the slot's own pixels, as board/marks.h describes them.
 #pragma once
 
 #include <string>
 
 namespace web {
 
-// The pick border is one line on the slot's outermost pixel ring, black with
-// white dashes: walking the ring clockwise from the top-left pixel, three white
-// pixels, three black, and so on, as the desktop's dash pattern {3, 3} runs.
-// size >= 2; the result is a data URL of an SVG image size x size pixels.
+// The pick border: the outermost pixel ring, black under white dashes that walk it
+// clockwise from the top-left pixel. size >= 2; a data URL of a size x size SVG image.
 std::string PickBorderImage(int size);
 
-// The cursor's mark: the rings 1 and 3 pixels in from the edge black, ring 2
-// yellow (255, 214, 0); ring 0 stays for the pick border, the inside for the piece.
+// The cursor's mark: its rings, one design pixel to the unit.
 std::string CursorMarkImage(int size);
-
-// The position of ring pixel (x, y) along the walk, 0 at the top-left corner;
-// -1 for a pixel off the outermost ring.
-int RingIndex(int x, int y, int size);
 
 } // namespace web

@@ -1,31 +1,19 @@
-// webboard.cpp: building and painting the board's cells.
+// webboard.cpp: the board's cells, and drawing on them.
 #include "web/webboard.h"
 
-#include "model/game.h"
-#include "board/geometry.h"
+#include "board/boardframe.h"
+#include "window/play.h"
 #include "window/texts.h"
-#include "web/boardcursor.h"
 #include "web/marks.h"
 
 #include <cassert>
 
 using web::val;
 
-namespace {
-
-// Where a tile's rectangle of the source lies, as a background position.
-std::string tilePosition(int tile)
-{
-    const forms::TwipRect piece = board::PieceBox(board::Picture1);
-    const board::PieceOffset offset = board::LocatePiece(tile, piece.Width, piece.Height);
-    const forms::PixelRect from = forms::ToPixels({offset.SourceX, offset.SourceY, piece.Width, piece.Height});
-    return web::Pixels(-from.x) + " " + web::Pixels(-from.y);
-}
-
-} // namespace
-
 void WebBoard::Write(web::Markup &markup)
 {
+    // As start-up paints it: the ordered board, nothing picked.
+    const board::BoardFrame frame(window::texts::SlotName);
     markup.open("div", "board")
         .place(board::Picture1)
         .attribute("role", "grid")
@@ -33,18 +21,15 @@ void WebBoard::Write(web::Markup &markup)
         .attribute("aria-rowcount", std::to_string(model::GridRows))
         .attribute("aria-colcount", std::to_string(model::GridColumns))
         .style("--pick-border", "url(\"" + web::PickBorderImage(50) + "\")");
-    // Rows in reading order; each cell at its slot's place relative to its row, the
-    // piece size from the holder, as on the desktop.
-    const auto places = board::SlotPlaces(board::Picture1);
-    const forms::TwipRect piece = board::PieceBox(board::Picture1);
+    // Rows in reading order; each cell at its slot's place relative to its row.
     for (int row = 0; row < model::GridRows; ++row) {
-        const forms::TwipRect line{board::Picture1.Left, board::Picture1.Top + float(row) * piece.Height,
-                                   board::Picture1.Width, piece.Height};
+        const forms::PixelRect first = frame.place(row);
         markup.open("div", "row" + std::to_string(row)).attribute("role", "row").attribute("class", "row");
-        markup.place(line, board::Picture1);
+        markup.style("left", "0px").style("top", web::Pixels(first.y)).style("width", web::Pixels(frame.place(model::PieceCount - 1).x + first.width))
+            .style("height", web::Pixels(first.height));
         for (int column = 0; column < model::GridColumns; ++column) {
             const int slot = column * model::GridRows + row;
-            // As start-up paints it: the ordered board, nothing picked.
+            const forms::PixelRect place = frame.place(slot), cut = board::BoardFrame::Cut(slot);
             const std::string id = "Picture2_" + std::to_string(slot);
             const std::string_view tile = model::TileText(slot);
             markup.open("div", id)
@@ -56,30 +41,26 @@ void WebBoard::Write(web::Markup &markup)
                 .attribute("title", tile)
                 .attribute("aria-label", window::texts::SlotName(slot, tile))
                 .attribute("elementtiming", id)
-                .place(places[std::size_t(slot)], line)
-                .style("--tile-position", tilePosition(slot))
+                .style("left", web::Pixels(place.x))
+                .style("top", "0px")
+                .style("width", web::Pixels(place.width))
+                .style("height", web::Pixels(place.height))
+                .style("--tile-position", web::Pixels(-cut.x) + " " + web::Pixels(-cut.y))
                 .close();
         }
         markup.close();
     }
-    BoardCursor::Write(markup);
+    markup.open("div", "cursorMark")
+        .attribute("aria-hidden", "true")
+        .style("background-image", "url(\"" + web::CursorMarkImage(50) + "\")")
+        .close();
     markup.close();
 }
 
-WebBoard::WebBoard(std::function<void(int slot)> clicked) : m_grid(web::ById("board"))
+WebBoard::WebBoard() : m_grid(web::ById("board")), m_mark(web::ById("cursorMark"))
 {
     for (int slot = 0; slot < model::PieceCount; ++slot)
         m_cells.push_back(web::ById("Picture2_" + std::to_string(slot)));
-    // One listener for the 30 cells: the cell the click landed on.
-    web::Listen(m_grid, "click", [this, clicked](val event) {
-        if (event["button"].as<int>() != 0)
-            return false;
-        const int slot = slotOf(event["target"].call<val>("closest", std::string(".slot")));
-        if (slot < 0)
-            return false;
-        clicked(slot);
-        return true;
-    });
 }
 
 int WebBoard::slotOf(val element) const
@@ -93,56 +74,67 @@ int WebBoard::slotOf(val element) const
 
 void WebBoard::setSource(const std::string &url)
 {
-    m_source = url;
-    ++m_sourceNumber;
-}
-
-void WebBoard::setWholePictureShown(bool shown)
-{
-    if (shown)
-        m_grid["classList"].call<void>("add", std::string("glance"));
+    // Every cell cuts its tile from the picture the board names.
+    if (url.empty())
+        m_grid["style"].call<void>("removeProperty", std::string("--picture"));
     else
-        m_grid["classList"].call<void>("remove", std::string("glance"));
-    web::SetAttribute(m_grid, "aria-label", shown ? window::texts::WholePicture : window::texts::BoardName);
+        web::SetStyle(m_grid, "--picture", "url(\"" + url + "\")");
 }
 
-void WebBoard::BuildBoard(const model::Game &game)
+void WebBoard::setName(std::string_view name) { web::SetAttribute(m_grid, "aria-label", name); }
+
+void WebBoard::followCursor(int slot)
 {
-    PaintBoard(game);
+    if (slot == m_tabStop)
+        return;
+    const bool focused = hasFocus();
+    web::SetAttribute(m_cells[std::size_t(m_tabStop)], "tabindex", "-1");
+    m_tabStop = slot;
+    web::SetAttribute(m_cells[std::size_t(m_tabStop)], "tabindex", "0");
+    if (focused)   // a screen reader follows the focus to the new cell
+        m_cells[std::size_t(m_tabStop)].call<void>("focus", val::object());
 }
 
-void WebBoard::RebuildBoard(const model::Game &game)
-{
-    BuildBoard(game);
-}
+bool WebBoard::hasFocus() const { return slotOf(web::Document()["activeElement"]) >= 0; }
 
-void WebBoard::PaintBoard(const model::Game &game)
+void WebBoard::tile(int slot, const forms::PixelRect &, const forms::PixelRect &cut)
 {
-    if (m_paintedSource != m_sourceNumber) {
-        // Every cell cuts its tile from the picture the board names.
-        if (m_source.empty())
-            m_grid["style"].call<void>("removeProperty", std::string("--picture"));
-        else
-            web::SetStyle(m_grid, "--picture", "url(\"" + m_source + "\")");
-        m_paintedSource = m_sourceNumber;
+    val cell = m_cells[std::size_t(slot)];
+    web::SetStyle(cell, "--tile-position", web::Pixels(-cut.x) + " " + web::Pixels(-cut.y));
+    web::SetAttribute(cell, "class", "slot");
+    if (slot == m_markSlot) {
+        web::SetStyle(m_mark, "display", "none");
+        m_markSlot = -1;
     }
-    for (int slot = 0; slot < model::PieceCount; ++slot) {
-        const int tile = game.history().currentTile(slot);
-        const int border = game.hasBorder(slot) ? 1 : 0;
-        Shown &shown = m_shown[std::size_t(slot)];
-        if (shown.tile == tile && shown.border == border)
-            continue;
-        val cell = m_cells[std::size_t(slot)];
-        if (shown.tile != tile) {
-            web::SetStyle(cell, "--tile-position", tilePosition(tile));
-            const std::string_view text = game.history().currentText(slot);
-            web::SetAttribute(cell, "title", text);
-            web::SetAttribute(cell, "aria-label", window::texts::SlotName(slot, text));
-        }
-        if (shown.border != border) {
-            web::SetAttribute(cell, "class", border ? "slot picked" : "slot");
-            web::SetAttribute(cell, "aria-selected", border ? "true" : "false");
-        }
-        shown = {tile, border};
-    }
+}
+
+void WebBoard::border(int slot, const forms::PixelRect &)
+{
+    web::SetAttribute(m_cells[std::size_t(slot)], "class", "slot picked");
+}
+
+void WebBoard::mark(int slot, const forms::PixelRect &place)
+{
+    web::SetStyle(m_mark, "left", web::Pixels(place.x));
+    web::SetStyle(m_mark, "top", web::Pixels(place.y));
+    web::SetStyle(m_mark, "width", web::Pixels(place.width));
+    web::SetStyle(m_mark, "height", web::Pixels(place.height));
+    web::SetStyle(m_mark, "display", "block");
+    m_markSlot = slot;
+}
+
+void WebBoard::whole(bool shown)
+{
+    m_grid["classList"].call<void>(shown ? "add" : "remove", std::string("glance"));
+}
+
+void WebBoard::label(int slot, std::string_view tooltip, std::string_view name)
+{
+    web::SetAttribute(m_cells[std::size_t(slot)], "title", tooltip);
+    web::SetAttribute(m_cells[std::size_t(slot)], "aria-label", name);
+}
+
+void WebBoard::selected(int slot, bool picked)
+{
+    web::SetAttribute(m_cells[std::size_t(slot)], "aria-selected", picked ? "true" : "false");
 }

@@ -1,10 +1,12 @@
-// webwindow.cpp: the window's controls, the Tab cycle, the keys, and the message box.
+// webwindow.cpp: the window's controls, the page's events, the Tab cycle and the
+// message box.
 #include "web/webwindow.h"
 
 #include "window/layout.h"
 #include "window/texts.h"
 
-#include <emscripten/eventloop.h>
+#include <emscripten.h>
+#include <emscripten/bind.h>
 #include <emscripten/html5.h>
 
 #include <algorithm>
@@ -14,6 +16,10 @@
 using web::val;
 
 namespace {
+
+WebWindow *page = nullptr;   // the page has one window, and it lives as long as the page
+
+void endGlance() { page->endGlance(); }
 
 // The face of a held button: the colour darkened as the desktop darkens it (118 %).
 std::uint32_t darker(std::uint32_t rgb)
@@ -39,8 +45,75 @@ std::string withLineFeeds(std::string_view text)
 
 } // namespace
 
-WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
+EMSCRIPTEN_BINDINGS(kalvero_window)
 {
+    emscripten::function("kalveroEndGlance", &endGlance);
+}
+
+// The page's input guard, in the page's own script so that events cross into the game
+// only when they matter. While a glance shows, the click or key that ends it, and all
+// of it (its release, its click, a context menu), reaches nothing else: these
+// listeners come before every other. It also keeps the kind of the last input, which
+// decides whether focus that comes to the board shows the cursor's mark.
+EM_JS(void, kalvero_guard_input, (), {
+    const state = {glancing: false, ending: false, timer: 0, keyboardLast: true};
+    Module["kalveroInput"] = state;
+    const done = function() { clearTimeout(state.timer); state.ending = false; };
+    const dialog = document.getElementById("pictureRefused");
+    ["pointerdown", "mousedown", "pointerup", "mouseup", "pointercancel", "click", "auxclick", "dblclick",
+     "contextmenu", "keyup"].forEach(function(type) {
+        document.addEventListener(type, function(event) {
+            const press = type === "pointerdown" || type === "mousedown";
+            if (state.glancing) {
+                if (dialog.open)
+                    return;   // a refusal that arrived meanwhile is answered as ever
+                // A press ends it, and the rest of its click follows. A click with no press
+                // before it, as a screen reader makes, ends it on its own.
+                if (press || type === "click" || type === "auxclick" || type === "dblclick" || type === "contextmenu") {
+                    Module["kalveroEndGlance"]();
+                    if (press) {
+                        clearTimeout(state.timer);
+                        state.ending = true;
+                    }
+                }
+            } else if (!state.ending) {
+                return;
+            } else if (type === "pointerdown") {
+                done();   // the last release never came: a new press is the game's
+                return;
+            } else if (type === "click" || type === "pointercancel") {
+                done();   // the last of it
+            } else if (type === "pointerup" || type === "keyup") {
+                // A context menu, or a tap's click, follows a release within moments.
+                clearTimeout(state.timer);
+                state.timer = setTimeout(done, 300);
+            }
+            event.stopImmediatePropagation();
+            event.preventDefault();
+        }, {capture: true, passive: false});
+    });
+    document.addEventListener("pointerdown", function() { state.keyboardLast = false; }, true);
+});
+EM_JS(void, kalvero_set_glancing, (int glancing), { Module["kalveroInput"].glancing = !!glancing; });
+// A key that ends a glance: its release and what follows it are swallowed too.
+EM_JS(void, kalvero_ending_begins, (), {
+    const state = Module["kalveroInput"];
+    clearTimeout(state.timer);
+    state.ending = true;
+});
+EM_JS(void, kalvero_key_came, (int repeat), {
+    const state = Module["kalveroInput"];
+    if (state.ending && !state.glancing && !repeat) {   // a new key is the game's
+        clearTimeout(state.timer);
+        state.ending = false;
+    }
+});
+EM_JS(void, kalvero_keyboard_came, (), { Module["kalveroInput"].keyboardLast = true; });
+EM_JS(int, kalvero_keyboard_last, (), { return Module["kalveroInput"].keyboardLast ? 1 : 0; });
+
+WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
+{
+    page = this;
     val document = web::Document();
     document.set("title", std::string(window::texts::WindowTitle));
 
@@ -50,18 +123,21 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
         document["body"].call<void>("insertAdjacentHTML", std::string("afterbegin"), Markup());
 
     m_window = web::ById("Kalvero");
-    m_label1 = web::ById("Label1_0");
     m_text1 = web::ById("Text1_0");
     m_announcer = web::ById("announcer");
     m_glanceStatus = web::ById("glanceStatus");
-    // The click or key that ends a glance, and everything of it, reaches nothing else:
-    // these listeners come before every other.
-    for (const char *type : {"pointerdown", "mousedown", "pointerup", "mouseup", "pointercancel", "click", "auxclick",
-                             "dblclick", "contextmenu", "keyup"}) {
-        web::Listen(document, type, [this](val event) { return swallowedByGlance(event); }, true);
-    }
-    m_board = std::make_unique<WebBoard>([this](int slot) { Picture2_Click(slot); });
-    m_cursor = std::make_unique<BoardCursor>(*m_board, [this](int slot) { Picture2_Click(slot); });
+    kalvero_guard_input();
+    m_board = std::make_unique<WebBoard>();
+    // One listener for the 30 cells: the cell a left click landed on.
+    web::Listen(m_board->grid(), "click", [this](val event) {
+        if (event["button"].as<int>() != 0)
+            return false;
+        const int slot = m_board->slotOf(event["target"].call<val>("closest", std::string(".slot")));
+        if (slot < 0)
+            return false;
+        Picture2_Click(slot);
+        return true;
+    });
     for (int i = 0; i < 4; ++i) {
         m_command1.push_back(web::ById("Command1_" + std::to_string(i)));
         web::Listen(m_command1.back(), "click", [this, i](val) {
@@ -76,37 +152,35 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_random(random)
     });
 
     m_opener = std::make_unique<PagePictureOpener>(
-        m_window, [this](const std::string &url) { usePicture(url); }, [this] { showWholePicture(); },
+        m_window, [this](const std::string &url) { usePicture(url); }, [this] { present(m_play.glance()); },
         [this] { return saveFocus(); },
         [this](const PagePictureOpener::Focus &focus) { restoreFocus(focus); });
 
     // The board's mark follows the kind of input that brought the focus.
-    web::Listen(document, "pointerdown", [this](val) {
-        m_keyboardLast = false;
-        return false;
-    }, true);
     web::Listen(m_board->grid(), "focusin", [this](val) {
-        m_cursor->setMarkShown(m_restoringMark.value_or(m_keyboardLast));
+        window::Shown shown = m_play.boardFocused(m_restoringMark.value_or(kalvero_keyboard_last() != 0));
+        present(shown);
         return false;
     });
     web::Listen(m_board->grid(), "focusout", [this](val event) {
         val next = event["relatedTarget"];
         if (next.isNull() || m_board->slotOf(next) < 0)
-            m_cursor->setMarkShown(false);
+            present(m_play.boardLeft());
         return false;
     });
     web::Listen(m_board->grid(), "contextmenu", [this](val event) {
         int x, y;
-        if (m_keyboardLast) {   // the Menu key: at the cursor's slot
-            const forms::PixelRect place = forms::ToPixels(board::SlotPlaces(board::Picture1)[std::size_t(m_cursor->cursorSlot())]);
-            x = place.x + place.width / 2;
-            y = place.y + place.height / 2;
+        if (kalvero_keyboard_last()) {   // the Menu key: at the cursor's slot
+            const forms::PixelRect corner = forms::ToPixels(board::Picture1);
+            const forms::PixelRect &place = m_play.board().place(m_play.cursor());
+            x = corner.x + place.x + place.width / 2;
+            y = corner.y + place.y + place.height / 2;
         } else {
             val box = m_window.call<val>("getBoundingClientRect");
             x = int(event["clientX"].as<double>() - box["left"].as<double>());
             y = int(event["clientY"].as<double>() - box["top"].as<double>());
         }
-        m_opener->showMenu(x, y, m_board->showsBuiltIn());
+        m_opener->showMenu(x, y, m_play.menu());
         return true;
     });
     // A file dropped anywhere on the page opens; the page never leaves for it.
@@ -208,76 +282,75 @@ std::string WebWindow::Markup()
     return markup.finish();
 }
 
-void WebWindow::Form_Load()
-{
-    m_board->BuildBoard(m_game);
-}
+void WebWindow::Form_Load() { m_play.PaintBoard(*m_board); }
 
-void WebWindow::Command1_Click(int index)
-{
-    const model::CommandResult result = m_game.Command1_Click(index, m_random);
-    if (!result.wentThrough)
-        return;
-    // Clear and Shuffle build the board anew.
-    if (index == int(model::Command::Clear) || index == int(model::Command::Shuffle))
-        m_board->RebuildBoard(m_game);
-    applyText(result.text);
-    m_board->PaintBoard(m_game);
-}
+void WebWindow::Command1_Click(int index) { present(m_play.Command1_Click(index)); }
 
-void WebWindow::Picture2_Click(int index)
+void WebWindow::Picture2_Click(int index) { present(m_play.Picture2_Click(index)); }
+
+void WebWindow::endGlance() { present(m_play.endGlance()); }
+
+void WebWindow::present(const window::Shown &shown)
 {
-    m_cursor->moveCursorTo(index);
-    m_game.Picture2_Click(index);
-    m_board->PaintBoard(m_game);
+    m_play.PaintBoard(*m_board);
+    m_board->followCursor(m_play.cursor());
+    if (shown.glance) {
+        m_board->setName(m_play.boardName());
+        web::SetText(m_glanceStatus, m_play.glancing() ? m_play.boardName() : "");
+        kalvero_set_glancing(m_play.glancing());
+    }
+    window::ApplyText(shown.text, *this);
 }
 
 void WebWindow::usePicture(const std::string &url)
 {
     m_board->setSource(url);
-    Command1_Click(int(model::Command::Clear));
+    present(m_play.pictureChanged(url.empty() ? window::Arrival::BuiltIn : window::Arrival::Opened));
 }
 
 bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
 {
     const std::string_view key = event.key;
     const bool modifier = key == "Control" || key == "Shift" || key == "Alt" || key == "Meta";
-    if (m_endingGlance && !m_glancing && !event.repeat)
-        endingDone();   // a new key is the game's
+    kalvero_key_came(event.repeat);
     if (m_opener->dialogOpen()) {
         // The refusal is modal: its one button keeps the focus, and the game stays as it is.
         return key == "Tab" || ((event.ctrlKey || event.metaKey) && std::strcmp(event.code, "KeyZ") == 0);
     }
     if (m_opener->menuOpen())
         return m_opener->menuKeyDown(key);
-    if (m_glancing) {   // the first key ends it; none does anything else
+    if (m_play.glancing()) {   // the first key ends it; none does anything else
         if (!event.repeat) {
-            endGlance();
-            endingBegins();   // its release, and a context menu that may follow it, still come
+            present(m_play.endGlance());
+            kalvero_ending_begins();   // its release, and a context menu that may follow it, still come
         }
         return true;
     }
     if (!modifier)
-        m_keyboardLast = true;
+        kalvero_keyboard_came();
     const bool command = event.ctrlKey || event.metaKey;
-    if (command && !event.altKey && !event.shiftKey && std::strcmp(event.code, "KeyZ") == 0) {
-        Command1_Click(int(model::Command::Undo));
-        return true;
-    }
     if (key == "Tab" && !command && !event.altKey) {
         moveFocus(event.shiftKey);
         return true;
     }
-    const bool plainOnBoard = m_cursor->hasFocus() && !command && !event.altKey && !event.shiftKey;
-    if (plainOnBoard && key == "F2") {
-        showWholePicture();
-        return true;
+    window::Key gameKey = window::Key::Other;
+    if (command && !event.altKey && !event.shiftKey && std::strcmp(event.code, "KeyZ") == 0)
+        gameKey = window::Key::Undo;
+    else if (!command && !event.altKey && !event.shiftKey) {
+        static constexpr std::pair<std::string_view, window::Key> Keys[] = {
+            {"ArrowLeft", window::Key::Left}, {"ArrowRight", window::Key::Right}, {"ArrowUp", window::Key::Up},
+            {"ArrowDown", window::Key::Down}, {"Home", window::Key::Home},        {"End", window::Key::End},
+            {" ", window::Key::Space},         {"Enter", window::Key::Enter},     {"F2", window::Key::F2}};
+        for (const auto &[name, value] : Keys) {
+            if (key == name)
+                gameKey = value;
+        }
     }
-    if (plainOnBoard && m_cursor->keyDown(key)) {
-        m_cursor->setMarkShown(true);   // keys on the board show where the cursor is
-        return true;
-    }
-    return false;
+    const window::Shown shown = m_play.key(gameKey, m_board->hasFocus());
+    if (!shown.taken)
+        return false;
+    present(shown);
+    return true;
 }
 
 int WebWindow::focusStop() const
@@ -285,7 +358,7 @@ int WebWindow::focusStop() const
     val active = web::Document()["activeElement"];
     if (web::IsElement(active, m_text1))
         return 0;
-    if (m_cursor->hasFocus())
+    if (m_board->hasFocus())
         return 1;
     for (int i = 0; i < 4; ++i) {
         if (web::IsElement(active, m_command1[std::size_t(i)]))
@@ -303,33 +376,26 @@ void WebWindow::moveFocus(bool backwards)
     if (next == 0)
         m_text1.call<void>("focus", val::object());
     else if (next == 1)
-        m_cursor->focus();
+        m_board->Picture2(m_play.cursor()).call<void>("focus", val::object());
     else
         m_command1[std::size_t(next - 2)].call<void>("focus", val::object());
 }
 
-void WebWindow::applyText(const model::TextChange &change)
+void WebWindow::setText(std::string_view text)
 {
-    switch (change.kind) {
-    case model::TextChange::Kind::Keep:
-        break;
-    case model::TextChange::Kind::Empty:
-        m_text1.set("value", std::string());
-        break;
-    case model::TextChange::Kind::Append: {
-        // After whatever the box holds, typed text included, without moving the
-        // player's selection; the view follows the newest line.
-        const double end = m_text1["value"]["length"].as<double>();
-        m_text1.call<void>("setRangeText", withLineFeeds(change.text), end, end, std::string("preserve"));
-        m_text1.set("scrollTop", m_text1["scrollHeight"]);
-        announce(change.text);
-        break;
-    }
-    case model::TextChange::Kind::Replace:
-        m_text1.set("value", withLineFeeds(change.text));
-        announce(change.text);
-        break;
-    }
+    m_text1.set("value", withLineFeeds(text));
+    if (!text.empty())
+        announce(text);
+}
+
+void WebWindow::append(std::string_view line)
+{
+    // After whatever the box holds, typed text included, without moving the player's
+    // selection; the view follows the newest line.
+    const double end = m_text1["value"]["length"].as<double>();
+    m_text1.call<void>("setRangeText", withLineFeeds(line), end, end, std::string("preserve"));
+    m_text1.set("scrollTop", m_text1["scrollHeight"]);
+    announce(line);
 }
 
 void WebWindow::announce(std::string_view text)
@@ -344,68 +410,9 @@ void WebWindow::announce(std::string_view text)
         m_announcer["firstElementChild"].call<void>("remove");
 }
 
-void WebWindow::showWholePicture()
-{
-    if (m_glancing)
-        return;
-    m_glancing = true;
-    m_board->setWholePictureShown(true);
-    web::SetText(m_glanceStatus, window::texts::WholePicture);
-}
-
-void WebWindow::endGlance()
-{
-    m_glancing = false;
-    m_board->setWholePictureShown(false);
-    web::SetText(m_glanceStatus, "");
-}
-
-bool WebWindow::swallowedByGlance(val event)
-{
-    const std::string type = event["type"].as<std::string>();
-    const bool press = type == "pointerdown" || type == "mousedown";
-    if (m_glancing) {
-        if (m_opener->dialogOpen())
-            return false;   // a refusal that arrived meanwhile is answered as ever
-        // A press ends it, and the rest of its click follows. A click with no press
-        // before it, as a screen reader makes, ends it on its own.
-        if (press || type == "click" || type == "auxclick" || type == "dblclick" || type == "contextmenu") {
-            endGlance();
-            if (press)
-                endingBegins();
-        }
-    } else if (!m_endingGlance) {
-        return false;
-    } else if (type == "pointerdown") {
-        endingDone();   // the last release never came: a new press is the game's
-        return false;
-    } else if (type == "click" || type == "pointercancel") {
-        endingDone();   // the last of it
-    } else if (type == "pointerup" || type == "keyup") {
-        // A context menu, or a tap's click, follows a release within moments.
-        emscripten_clear_timeout(m_endingTimer);
-        m_endingTimer = emscripten_set_timeout([](void *window) { static_cast<WebWindow *>(window)->endingDone(); },
-                                               300, this);
-    }
-    event.call<void>("stopImmediatePropagation");
-    return true;
-}
-
-void WebWindow::endingBegins()
-{
-    emscripten_clear_timeout(m_endingTimer);
-    m_endingGlance = true;
-}
-
-void WebWindow::endingDone()
-{
-    emscripten_clear_timeout(m_endingTimer);
-    m_endingGlance = false;
-}
-
 PagePictureOpener::Focus WebWindow::saveFocus() const
 {
-    return {web::Document()["activeElement"], m_cursor->markShown()};
+    return {web::Document()["activeElement"], m_play.markShown()};
 }
 
 void WebWindow::restoreFocus(const PagePictureOpener::Focus &focus)
@@ -414,6 +421,6 @@ void WebWindow::restoreFocus(const PagePictureOpener::Focus &focus)
     if (!focus.element.isNull() && !focus.element.isUndefined())
         focus.element.call<void>("focus", val::object());
     m_restoringMark.reset();
-    if (m_cursor->hasFocus())
-        m_cursor->setMarkShown(focus.markShown);
+    if (m_board->hasFocus())
+        present(m_play.boardFocused(focus.markShown));
 }

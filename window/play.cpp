@@ -133,12 +133,12 @@ Shown Play::boardLost()
     return {};
 }
 
-std::array<MenuItem, 3> Play::menu() const
+std::array<MenuItem, 3> Play::Menu(bool builtInShown)
 {
     return {{
         {MenuAct::OpenPicture, texts::OpenPicture, true, false},
         // Choosing the built-in picture while it shows would only wipe the game.
-        {MenuAct::BuiltInPicture, texts::BuiltInPicture, !m_builtIn, false},
+        {MenuAct::BuiltInPicture, texts::BuiltInPicture, !builtInShown, false},
         {MenuAct::ShowWholePicture, texts::ShowWholePicture, true, true},
     }};
 }

@@ -61,7 +61,8 @@ public:
     Shown pictureChanged(Arrival arrival);   // the face has set the board's new source
     Shown boardLost();   // the face's drawing is gone (a screen of another density): all is drawn anew
 
-    std::array<MenuItem, 3> menu() const;
+    std::array<MenuItem, 3> menu() const { return Menu(m_builtIn); }
+    static std::array<MenuItem, 3> Menu(bool builtInShown);
     void PaintBoard(board::Surface &surface);   // the one road to the screen, after every act
 
     const model::Game &game() const { return m_game; }
