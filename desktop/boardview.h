@@ -65,13 +65,14 @@ private:
     void border(int slot, const forms::PixelRect &place) override;
     void mark(int slot, const forms::PixelRect &place) override;
     void whole(bool shown) override;
-    void label(int slot, std::string_view tooltip, std::string_view name) override;
-    void selected(int slot, bool picked) override;
-
     QRect device(const forms::PixelRect &place) const;   // a place in whole device pixels
     int unit() const;                                    // device pixels to a design pixel, whole
-    void announceCursor();
     QPixmap forDevice(const QImage &picture) const;
+
+    // board::Surface, for screen readers: the cells' names and selection, told as events.
+    void label(int slot, std::string_view tooltip, std::string_view name) override;
+    void selected(int slot, bool picked) override;
+    void announceCursor();
 
     window::Play &m_play;
     Presenter m_present;

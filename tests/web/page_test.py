@@ -136,25 +136,7 @@ class Page:
 
 def expect_board(page, source, tiles, borders=(), mark=None, scale=1):
     """Every slot shows its tile cut from the source; bordered slots and the mark as designed."""
-    shot = page.board(scale)
-    for slot in range(30):
-        tile = tiles[slot]
-        sx, sy = 50 * (tile // 5), 50 * (tile % 5)
-        dx, dy = 50 * (slot // 5), 50 * (slot % 5)
-        for y in range(50):
-            for x in range(50):
-                expected = source.pixel(sx + x, sy + y)
-                r = ring(x, y)
-                if slot in borders and r == 0:
-                    expected = WHITE if walk_index(x, y) % 6 < 3 else BLACK
-                if slot == mark and r in (1, 2, 3):
-                    expected = YELLOW if r == 2 else BLACK
-                for j in range(scale):
-                    for i in range(scale):
-                        got = shot.pixel(scale * (dx + x) + i, scale * (dy + y) + j)
-                        if got != expected:
-                            raise Failure(f"slot {slot} (tile {tile}) pixel ({x}, {y}) at scale {scale}: "
-                                          f"{got}, expected {expected}")
+    expect_board_image(page.board(scale), source, tiles, borders, mark, scale)
 
 
 # The checks, each on a fresh page unless it says otherwise.
@@ -584,8 +566,8 @@ def expect_board_image(shot, source, tiles, borders, mark, scale):
                 r = ring(x, y)
                 if slot in borders and r == 0:
                     expected = WHITE if walk_index(x, y) % 6 < 3 else BLACK
-                if slot == mark and r in (1, 2, 3):
-                    expected = YELLOW if r == 2 else BLACK
+                if slot == mark and r in (2, 3, 4, 5):
+                    expected = YELLOW if r in (3, 4) else BLACK
                 for j in range(scale):
                     for i in range(scale):
                         got = shot.pixel(scale * (dx + x) + i, scale * (dy + y) + j)
