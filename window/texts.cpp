@@ -80,72 +80,12 @@ std::string_view Reason(picture::PictureError error)
     case picture::PictureError::TooLarge: return "изображението е твърде голямо за отваряне";
     case picture::PictureError::Damaged: return "изображението е повредено или непълно";
     case picture::PictureError::TooComplex: return "твърде сложно за отваряне";
+    case picture::PictureError::NotReadHere:
+        return "браузърът не поддържа формата TIFF; отворете картина във формат JPEG, PNG, WebP, GIF или BMP";
     case picture::PictureError::DecoderCrashed: return "разчитането му прекъсна аварийно";
     }
     assert(false && "no reason for a picture that opened");
     return {};
 }
-
-const std::string_view CommandLineHelp =
-    " [опции] [ФАЙЛ]\n"
-    "Пъзел с картина: разместете частите ѝ и я подредете отново.\n"
-    "\n"
-    "Опции:\n"
-    "  -h, --help       Показва тази помощ.\n"
-    "  --help-all       Показва помощта заедно с общите опции на Qt.\n"
-    "  -v, --version    Показва версията на програмата.\n"
-    "  --zoom МАЩАБ     Уголемява прозореца 1,5 или 2 пъти, за проектор: --zoom 1.5, --zoom 2.\n"
-    "  --projector      Избира най-голямото уголемяване, 2 или 1,5, при което прозорецът\n"
-    "                   с рамката си се побира на екрана.\n"
-    "\n"
-    "Аргументи:\n"
-    "  ФАЙЛ             Картина вместо вградената: JPEG, PNG, WebP, TIFF, GIF или BMP.\n"
-    "                   Име, което започва с „-“, се пише след „--“.\n"
-    "\n"
-    "Клавиши: Tab и Shift+Tab минават между полето за съобщения, дъската и бутоните;\n"
-    "по дъската стрелките, Home и End местят курсора, интервал или Enter посочват част,\n"
-    "F2 показва цялата картина до следващия клавиш или щракване; Ctrl+Z е „Ход назад“.\n";
-
-const std::string_view QtOptionsHelp =
-    "\n"
-    "Общи опции на Qt (преди „--“):\n"
-    "  -platform ИМЕ    Отваря прозореца чрез посочения модул: xcb, wayland, offscreen, ...\n"
-    "  -style СТИЛ      Рисува бутоните и менютата в посочения стил.\n"
-    "  -reverse         Подрежда прозореца отдясно наляво.\n"
-    "  -qwindowgeometry ГЕОМЕТРИЯ  Мястото на прозореца на екрана, например +100+50.\n"
-    "  -qwindowtitle ЗАГЛАВИЕ      Заглавие на прозореца вместо обичайното.\n"
-    "  -display ДИСПЛЕЙ Екранът на X11, на който да се отвори прозорецът.\n";
-
-std::string UnknownOption(std::string_view option)
-{
-    std::string line("непозната опция „");
-    line.append(option).append("“");
-    return line;
-}
-
-std::string MissingValue(std::string_view option)
-{
-    std::string line("опцията „");
-    line.append(option).append("“ иска стойност");
-    return line;
-}
-
-std::string OnePictureAtATime(std::string_view extra)
-{
-    std::string line("една картина наведнъж: „");
-    line.append(extra).append("“ е в повече");
-    return line;
-}
-
-std::string BadZoom(std::string_view zoom)
-{
-    std::string line("мащабът „");
-    line.append(zoom).append("“ не е 1, 1.5 или 2");
-    return line;
-}
-
-const std::string_view TryHelp = "Опциите: kalvero --help";
-const std::string_view NoDisplay =
-    "няма екран, на който да се отвори прозорецът; на машина без екран пуснете: xvfb-run -a kalvero";
 
 } // namespace window::texts

@@ -40,14 +40,4 @@ extern const std::string_view DialogLabels[5];           // look in, file name, 
 std::string CannotOpen(std::string_view fileName, std::string_view reason);
 std::string_view Reason(picture::PictureError error);   // error != None
 
-// The command line: the help, and what is wrong with the arguments.
-extern const std::string_view CommandLineHelp;   // after "Употреба: PROGRAM"
-extern const std::string_view QtOptionsHelp;     // the toolkit's own options, for --help-all
-std::string UnknownOption(std::string_view option);
-std::string MissingValue(std::string_view option);
-std::string OnePictureAtATime(std::string_view extra);
-std::string BadZoom(std::string_view zoom);
-extern const std::string_view TryHelp;
-extern const std::string_view NoDisplay;
-
 } // namespace window::texts
