@@ -1,49 +1,20 @@
-// pictureheader.cpp: the signatures and size fields of the formats the browser reads.
+// format.cpp: the signatures and size fields of the formats the game reads.
 #include "picture/format.h"
-
-#include <cstring>
 
 namespace picture {
 
 namespace {
 
-struct Bytes
-{
-    const std::uint8_t *data;
-    std::size_t size;
-
-    bool has(std::size_t at, std::size_t count) const { return at <= size && count <= size - at; }
-    bool is(std::size_t at, const char *text) const
-    {
-        const std::size_t count = std::strlen(text);
-        return has(at, count) && std::memcmp(data + at, text, count) == 0;
-    }
-    std::uint32_t big(std::size_t at, int count) const
-    {
-        std::uint32_t value = 0;
-        for (int i = 0; i < count; ++i)
-            value = value << 8 | data[at + std::size_t(i)];
-        return value;
-    }
-    std::uint32_t little(std::size_t at, int count) const
-    {
-        std::uint32_t value = 0;
-        for (int i = count - 1; i >= 0; --i)
-            value = value << 8 | data[at + std::size_t(i)];
-        return value;
-    }
-};
-
 // The frame header's size: segments are passed by their lengths, so a thumbnail
 // inside the metadata is never taken for the picture.
-PictureHeader jpeg(const Bytes &b)
+PictureHeader jpeg(const ByteReader &b)
 {
     PictureHeader header{PictureFormat::Jpeg};
     std::size_t at = 2;
     while (b.has(at, 4)) {
-        if (b.data[at] != 0xFF)
+        if (b.big(at, 1) != 0xFF)
             break;
-        const std::uint8_t marker = b.data[at + 1];
+        const std::uint32_t marker = b.big(at + 1, 1);
         if (marker == 0xFF) {   // fill byte
             ++at;
             continue;
@@ -67,7 +38,7 @@ PictureHeader jpeg(const Bytes &b)
     return header;
 }
 
-PictureHeader webp(const Bytes &b)
+PictureHeader webp(const ByteReader &b)
 {
     PictureHeader header{PictureFormat::WebP};
     if (b.is(12, "VP8 ") && b.has(26, 4)) {
@@ -84,7 +55,7 @@ PictureHeader webp(const Bytes &b)
     return header;
 }
 
-PictureHeader bmp(const Bytes &b)
+PictureHeader bmp(const ByteReader &b)
 {
     PictureHeader header{PictureFormat::Bmp};
     if (!b.has(14, 4))
@@ -101,12 +72,37 @@ PictureHeader bmp(const Bytes &b)
     return header;
 }
 
+// The first image's width and height tags (256, 257) in the first directory, each a
+// SHORT or a LONG, in the byte order the file's first two bytes name.
+PictureHeader tiff(const ByteReader &b)
+{
+    PictureHeader header{PictureFormat::Tiff};
+    const bool bigEndian = b.is(0, "MM");
+    const auto read = [&](std::size_t at, int count) { return bigEndian ? b.big(at, count) : b.little(at, count); };
+    const std::size_t directory = read(4, 4);
+    if (!b.has(directory, 2))
+        return header;
+    const std::size_t entries = read(directory, 2);
+    std::int64_t width = 0, height = 0;
+    for (std::size_t i = 0, at = directory + 2; i < entries && b.has(at, 12); ++i, at += 12) {
+        const std::uint32_t tag = read(at, 2), type = read(at + 2, 2);
+        if ((tag != 256 && tag != 257) || (type != 3 && type != 4) || read(at + 4, 4) != 1)
+            continue;
+        (tag == 256 ? width : height) = read(at + 8, type == 3 ? 2 : 4);
+    }
+    if (width > 0 && height > 0) {   // both, or no size
+        header.width = width;
+        header.height = height;
+    }
+    return header;
+}
+
 } // namespace
 
-PictureHeader ReadPictureHeader(const std::uint8_t *data, std::size_t size)
+PictureHeader ReadPictureHeader(FileBytes start)
 {
-    const Bytes b{data, size};
-    if (b.has(0, 3) && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+    const ByteReader b(start);
+    if (b.is(0, "\xFF\xD8\xFF"))
         return jpeg(b);
     if (b.is(0, "\x89PNG\r\n\x1A\n")) {
         PictureHeader header{PictureFormat::Png};
@@ -128,27 +124,32 @@ PictureHeader ReadPictureHeader(const std::uint8_t *data, std::size_t size)
         return webp(b);
     if (b.is(0, "BM"))
         return bmp(b);
+    using namespace std::string_view_literals;
+    if (b.is(0, "II*\0"sv) || b.is(0, "MM\0*"sv))
+        return b.has(4, 4) ? tiff(b) : PictureHeader{PictureFormat::Tiff};
     return {};
 }
 
-picture::PictureError CheckFileSize(std::int64_t fileBytes)
+PictureError CheckFileSize(std::int64_t fileBytes)
 {
-    using picture::PictureError;
     if (fileBytes <= 0)
         return PictureError::Empty;
-    if (fileBytes > picture::MaxPictureFileBytes)
+    if (fileBytes > MaxPictureFileBytes)
         return PictureError::FileTooLarge;
     return PictureError::None;
 }
 
-picture::PictureError CheckBeforeDecoding(std::int64_t fileBytes, const PictureHeader &header)
+PictureError CheckBeforeDecoding(std::int64_t fileBytes, const PictureHeader &header, Decoders decoders)
 {
-    using picture::PictureError;
     if (const PictureError error = CheckFileSize(fileBytes); error != PictureError::None)
         return error;
     if (header.format == PictureFormat::Unknown)
         return PictureError::NotAnImage;
-    if (header.width > 0 && header.height > 0 && header.width * header.height > MaxPicturePixels)
+    const bool browser = decoders == Decoders::Browser;
+    if (browser && header.format == PictureFormat::Tiff)
+        return PictureError::NotReadHere;
+    const DecodeScale smallest = !browser && header.format == PictureFormat::Jpeg ? DecodeScale{1, 8} : DecodeScale{};
+    if (!FitsDecodeLimit(header.width, header.height, smallest))
         return PictureError::TooLarge;
     return PictureError::None;
 }

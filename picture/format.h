@@ -1,7 +1,7 @@
-// pictureheader.h: what the first bytes of a file say about it as a picture, before
-// the browser decodes it: the format, and the size its header claims.
+// format.h: what a file's first bytes say about it as a picture, and whether a face tries to decode it.
 #pragma once
 
+#include "picture/bytes.h"
 #include "picture/picture.h"
 
 #include <cstddef>
@@ -9,30 +9,37 @@
 
 namespace picture {
 
-// The formats the game opens, as on the desktop: the browser's own decoders read them.
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, WebP, Bmp };
+// The formats the game opens, told by their signatures.
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, WebP, Bmp, Tiff };
 
 struct PictureHeader
 {
     PictureFormat format = PictureFormat::Unknown;
-    std::int64_t width = 0, height = 0;   // 0 x 0 when the header tells no size
+    std::int64_t width = 0, height = 0;   // as stored, before any EXIF turn; 0 x 0 when the header tells no size
 };
 
-// More pixels than this are not decoded: the decoded picture alone would take 400 MB.
-constexpr std::int64_t MaxPicturePixels = 100'000'000;
-
-// How many bytes of a file's start ReadPictureHeader looks at, at most: a JPEG's
-// size follows its metadata, which may hold a large thumbnail.
+// How many bytes of a file's start ReadPictureHeader needs, at most, but for a TIFF:
+// a JPEG's size follows its metadata, which may hold a large thumbnail. A TIFF's size
+// may be anywhere in the file, and only the desktop reads TIFF, from all its bytes.
 constexpr std::size_t HeaderBytes = 256 * 1024;
 
 // The format by content (never by the file's name) and the size the header claims.
-PictureHeader ReadPictureHeader(const std::uint8_t *data, std::size_t size);
+// Any file that starts with "BM" is a bitmap, however short: its decoder calls a
+// header cut short damaged.
+PictureHeader ReadPictureHeader(FileBytes start);
+
+// The decoders a face has. The desktop's read every format above and decode a JPEG
+// at one of TurboJPEG's scales, down to 1/8; the browser's read no TIFF and decode
+// every picture whole.
+enum class Decoders { Desktop, Browser };
 
 // Empty, FileTooLarge or None, from the file's size alone.
-picture::PictureError CheckFileSize(std::int64_t fileBytes);
+PictureError CheckFileSize(std::int64_t fileBytes);
 
-// Why a file of fileBytes bytes that starts with `header` gives no picture, before
-// any decoding; None when the browser should try to decode it.
-picture::PictureError CheckBeforeDecoding(std::int64_t fileBytes, const PictureHeader &header);
+// Why a file of fileBytes bytes that starts with `header` gives no picture with
+// `decoders`, before any decoding: its size, its format, or its declared size against
+// FitsDecodeLimit at the smallest scale those decoders use. None when they should
+// try; the desktop's decoder checks a JPEG again at the scale it picks.
+PictureError CheckBeforeDecoding(std::int64_t fileBytes, const PictureHeader &header, Decoders decoders);
 
 } // namespace picture

@@ -1,5 +1,5 @@
-// picture.h: a picture of the player's own: the part of it the board shows, and
-// why a file gives none. Every face of the game cuts and refuses alike.
+// picture.h: a picture of the player's own: the part of it the board shows, the
+// limits it must keep, and why a file gives none. Every face cuts and refuses alike.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,22 @@ namespace picture {
 
 constexpr int PictureWidth = 300, PictureHeight = 250;   // the board's source, in design pixels
 constexpr std::int64_t MaxPictureFileBytes = std::int64_t(128) << 20;
+
+// The most memory one decoded picture may take, at 4 bytes a pixel: 67,108,864 pixels.
+constexpr std::int64_t MaxDecodedBytes = std::int64_t(256) << 20;
+constexpr std::int64_t DecodedBytesPerPixel = 4;
+
+// A scale a decoder applies while decoding, numerator / denominator: TurboJPEG's
+// run from 1/8 to 1; every other decoder decodes at 1. A scaled side is rounded up.
+struct DecodeScale
+{
+    int numerator = 1, denominator = 1;
+};
+
+// Whether a width x height picture, decoded at `scale`, fits MaxDecodedBytes. Every
+// face asks this of the size it will decode, declared or decoded; an unknown size
+// (0) fits, and its decoder decides. 0 <= width, height < 2^32, as headers hold them.
+bool FitsDecodeLimit(std::int64_t width, std::int64_t height, DecodeScale scale = {});
 
 // Why a file gave no picture. The game the player had stays as it was.
 enum class PictureError {
@@ -20,11 +36,13 @@ enum class PictureError {
     Empty,            // no bytes at all
     FileTooLarge,     // more than MaxPictureFileBytes
     NotAnImage,       // not in a format the game reads
-    TooLarge,         // its pixels would not fit the decoder's memory
+    TooLarge,         // its decode would not fit MaxDecodedBytes
     Damaged,          // cut short or corrupt
     TooComplex,       // its decoding ran out of time
+    NotReadHere,      // in a format this face's decoders do not read: TIFF in the browser
     DecoderCrashed,   // its decoding broke down
 };
+constexpr int PictureErrorCount = int(PictureError::DecoderCrashed) + 1;   // DecoderCrashed is the last
 
 // A rectangle in the picture's own pixels.
 struct CropRect

@@ -9,14 +9,6 @@ namespace picture {
 
 namespace {
 
-std::uint32_t littleEndian(FileBytes data, std::size_t at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | data[at + std::size_t(i)];
-    return value;
-}
-
 // Bits read from the start of each byte's lowest bit, as GIF's LZW codes are packed,
 // straight from the sub-blocks that hold them: each a length byte, then that many
 // bytes, until a length of 0.
@@ -102,18 +94,19 @@ struct BmpHeader
 BmpHeader bmpHeader(FileBytes data)
 {
     BmpHeader header;
-    if (data.size() < 30)
+    const ByteReader b(data);
+    if (!b.has(0, 30))
         return header;
-    const std::uint32_t headerSize = littleEndian(data, 14, 4);
+    const std::uint32_t headerSize = b.little(14, 4);
     const bool os2 = headerSize == 12;
-    if (!os2 && (headerSize < 40 || data.size() < 34))
+    if (!os2 && (headerSize < 40 || !b.has(30, 4)))
         return header;
     header.known = true;
-    header.width = std::abs(os2 ? std::int64_t(littleEndian(data, 18, 2)) : std::int64_t(std::int32_t(littleEndian(data, 18, 4))));
-    header.height = std::abs(os2 ? std::int64_t(littleEndian(data, 20, 2)) : std::int64_t(std::int32_t(littleEndian(data, 22, 4))));
-    header.bits = littleEndian(data, os2 ? 24 : 28, 2);
-    header.compression = os2 ? 0 : littleEndian(data, 30, 4);
-    header.pixelsAt = littleEndian(data, 10, 4);
+    header.width = std::abs(os2 ? std::int64_t(b.little(18, 2)) : std::int64_t(std::int32_t(b.little(18, 4))));
+    header.height = std::abs(os2 ? std::int64_t(b.little(20, 2)) : std::int64_t(std::int32_t(b.little(22, 4))));
+    header.bits = b.little(os2 ? 24 : 28, 2);
+    header.compression = os2 ? 0 : b.little(30, 4);
+    header.pixelsAt = b.little(10, 4);
     return header;
 }
 
@@ -121,8 +114,9 @@ BmpHeader bmpHeader(FileBytes data)
 
 bool GifIsWhole(FileBytes data)
 {
+    const ByteReader b(data);
     std::size_t at = 13;
-    if (data.size() < at)
+    if (!b.has(0, at))
         return false;
     const auto colourTable = [](std::uint8_t flags) { return flags & 0x80 ? 3 * (std::size_t(2) << (flags & 7)) : 0; };
     at += colourTable(data[10]);
@@ -148,9 +142,9 @@ bool GifIsWhole(FileBytes data)
                 return false;
             break;
         case 0x2C: {
-            if (at + 10 > data.size())
+            if (!b.has(at, 10))
                 return false;
-            const std::int64_t pixels = std::int64_t(littleEndian(data, at + 4, 2)) * littleEndian(data, at + 6, 2);
+            const std::int64_t pixels = std::int64_t(b.little(at + 4, 2)) * b.little(at + 6, 2);
             at += 9 + colourTable(data[at + 8]);
             if (at >= data.size())
                 return false;
@@ -206,6 +200,20 @@ bool BmpIsWhole(FileBytes data, std::int64_t fileBytes)
         return true;
     const std::int64_t rowBytes = (header.width * header.bits + 31) / 32 * 4;
     return fileBytes >= header.pixelsAt + rowBytes * header.height;
+}
+
+bool IsWhole(PictureFormat format, FileBytes read, std::int64_t fileBytes)
+{
+    if (format == PictureFormat::Gif)
+        return GifIsWhole(read);
+    if (format == PictureFormat::Bmp)
+        return BmpIsWhole(read, fileBytes);
+    return true;
+}
+
+bool NeedsAllBytes(PictureFormat format, FileBytes start)
+{
+    return format == PictureFormat::Gif || (format == PictureFormat::Bmp && BmpNeedsAllBytes(start));
 }
 
 } // namespace picture

@@ -3,13 +3,19 @@
 // ask these first and refuse such a file as damaged.
 #pragma once
 
-#include <cstddef>
+#include "picture/bytes.h"
+#include "picture/format.h"
+
 #include <cstdint>
-#include <span>
 
 namespace picture {
 
-using FileBytes = std::span<const std::uint8_t>;
+// Whether a file in `format` holds all of its picture, from the bytes read of it
+// (`read`: all of them, when NeedsAllBytes says so) and its whole length in bytes.
+// Only GIFs and bitmaps are judged here; every other format's decoder refuses data
+// cut short itself.
+bool IsWhole(PictureFormat format, FileBytes read, std::int64_t fileBytes);
+bool NeedsAllBytes(PictureFormat format, FileBytes start);
 
 // The blocks lead to the trailer and every image's data decodes to all its pixels:
 // a GIF cut short and given its trailer back is not whole.

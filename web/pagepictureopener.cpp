@@ -66,13 +66,12 @@ void PagePictureOpener::Write(web::Markup &markup)
         .attribute("hidden", "")
         .close();
     markup.open("div", "pictureMenu").attribute("role", "menu").attribute("hidden", "");
-    markup.open("div", "openPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
-    markup.text(window::texts::OpenPicture).close();
-    markup.open("div", "builtInPicture").attribute("role", "menuitem").attribute("tabindex", "-1");
-    markup.text(window::texts::BuiltInPicture).close();
-    markup.open("div").attribute("role", "separator").close();
-    markup.open("div", "showWholePicture").attribute("role", "menuitem").attribute("tabindex", "-1");
-    markup.text(window::texts::ShowWholePicture).close();
+    for (const window::MenuItem &item : window::Play::Menu(true)) {
+        if (item.separatorBefore)
+            markup.open("div").attribute("role", "separator").close();
+        markup.open("div", MenuIds[int(item.act)]).attribute("role", "menuitem").attribute("tabindex", "-1");
+        markup.text(item.text).close();
+    }
     markup.close();
     markup.open("dialog", "pictureRefused")
         .attribute("role", "alertdialog")
@@ -97,9 +96,8 @@ PagePictureOpener::PagePictureOpener(val window, std::function<void(const std::s
 
     m_input = web::ById("pictureFile");
     m_menu = web::ById("pictureMenu");
-    m_items[0] = web::ById("openPicture");
-    m_items[1] = web::ById("builtInPicture");
-    m_items[2] = web::ById("showWholePicture");
+    for (int i = 0; i < Items; ++i)
+        m_items[i] = web::ById(MenuIds[i]);
     m_dialog = web::ById("pictureRefused");
     m_message = web::ById("pictureRefusedText");
     web::Listen(m_input, "change", [this](val) {
@@ -155,8 +153,9 @@ void PagePictureOpener::bytesRead(int request, val file, val bytes)
     std::vector<std::uint8_t> data(bytes["length"].as<std::size_t>());
     val(emscripten::typed_memory_view(data.size(), data.data())).call<void>("set", bytes);
     const double fileBytes = file["size"].as<double>();
-    const picture::PictureHeader header = picture::ReadPictureHeader(data.data(), data.size());
-    if (const PictureError error = picture::CheckBeforeDecoding(std::int64_t(fileBytes), header);
+    const picture::FileBytes read(data.data(), data.size());
+    const picture::PictureHeader header = picture::ReadPictureHeader(read);
+    if (const PictureError error = picture::CheckBeforeDecoding(std::int64_t(fileBytes), header, picture::Decoders::Browser);
         error != PictureError::None) {
         refuse(file, error);
         return;
@@ -164,15 +163,13 @@ void PagePictureOpener::bytesRead(int request, val file, val bytes)
     // A GIF or a BMP cut short is refused as damaged, as on the desktop, before any
     // browser paints what it still has. A GIF, or a run-length coded BMP, needs all
     // its bytes for that.
-    const picture::FileBytes read(data.data(), data.size());
-    const bool gif = header.format == picture::PictureFormat::Gif, bmp = header.format == picture::PictureFormat::Bmp;
-    if ((gif || (bmp && picture::BmpNeedsAllBytes(read))) && double(data.size()) < fileBytes
+    if (picture::NeedsAllBytes(header.format, read) && double(data.size()) < fileBytes
         && request != m_readingAll) {   // once: a file that shrank since is judged by what it gave
         m_readingAll = request;
         kalvero_read(request, file.as_handle(), fileBytes);
         return;
     }
-    if ((gif && !picture::GifIsWhole(read)) || (bmp && !picture::BmpIsWhole(read, std::int64_t(fileBytes)))) {
+    if (!picture::IsWhole(header.format, read, std::int64_t(fileBytes))) {
         refuse(file, PictureError::Damaged);
         return;
     }
@@ -186,7 +183,8 @@ void PagePictureOpener::decoded(int request, val file, val bitmap)
         return;
     }
     const int width = bitmap["width"].as<int>(), height = bitmap["height"].as<int>();
-    if (width < 1 || height < 1 || std::int64_t(width) * height > picture::MaxPicturePixels) {
+    // Decoded whole, under the limit its header met: some headers tell no size.
+    if (width < 1 || height < 1 || !picture::FitsDecodeLimit(width, height)) {
         bitmap.call<void>("close");
         refuse(file, PictureError::TooLarge);
         return;
@@ -227,13 +225,13 @@ void PagePictureOpener::refuse(val file, PictureError error)
     m_dialog.call<void>("showModal");
 }
 
-void PagePictureOpener::showMenu(int x, int y, bool builtInShown)
+void PagePictureOpener::showMenu(int x, int y, const std::array<window::MenuItem, Items> &items)
 {
     if (!m_menuOpen)
         m_menuFocus = m_saveFocus();
-    m_builtInShown = builtInShown;
-    // Choosing the built-in picture while it shows would only wipe the game.
-    web::SetAttribute(m_items[1], "aria-disabled", builtInShown ? "true" : "false");
+    m_menuItems = items;
+    for (int i = 0; i < Items; ++i)
+        web::SetAttribute(m_items[i], "aria-disabled", items[std::size_t(i)].enabled ? "false" : "true");
     m_menu.call<void>("removeAttribute", std::string("hidden"));
     m_menuOpen = true;
     // Inside the window, wherever the press was.
@@ -274,16 +272,21 @@ bool PagePictureOpener::menuKeyDown(std::string_view key)
 
 void PagePictureOpener::activate(int item)
 {
-    if (item == 1 && m_builtInShown)
+    const window::MenuItem &chosen = m_menuItems[std::size_t(item)];
+    if (!chosen.enabled)
         return;
     closeMenu();
-    if (item == 0) {
+    switch (chosen.act) {
+    case window::MenuAct::OpenPicture:
         // From the press itself, as browsers require for a file chooser.
         m_input.call<void>("click");
-    } else if (item == 1) {
+        break;
+    case window::MenuAct::BuiltInPicture:
         ++m_newest;   // a file still under way no longer counts
         m_chosen(std::string());
-    } else {
+        break;
+    case window::MenuAct::ShowWholePicture:
         m_glance();
+        break;
     }
 }

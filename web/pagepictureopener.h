@@ -4,15 +4,19 @@
 
 #include "picture/picture.h"
 #include "web/dom.h"
+#include "window/play.h"
+
+#include <array>
 
 #include <functional>
 #include <string>
 #include <string_view>
 
 // The browser's own decoders read the file (createImageBitmap, with the EXIF
-// orientation applied); the page only looks at the file's first bytes to tell a
-// file that is no picture, or one too large, before decoding. Only the newest
-// request counts: a file still under way when another is chosen is dropped.
+// orientation applied) at full size; the page first applies the core's rules to the
+// file's first bytes, refusing a file that is no picture, a TIFF, which browsers do
+// not read, one too large, or a GIF or BMP cut short. Only the newest request
+// counts: a file still under way when another is chosen is dropped.
 class PagePictureOpener
 {
 public:
@@ -30,7 +34,8 @@ public:
                   std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
 
     void open(web::val file);   // a File the player chose or dropped
-    void showMenu(int x, int y, bool builtInShown);   // at a point of the window
+    static constexpr int Items = 3;   // the board's menu
+    void showMenu(int x, int y, const std::array<window::MenuItem, Items> &items);   // at a point of the window
     bool menuOpen() const { return m_menuOpen; }
     bool dialogOpen() const { return m_dialog["open"].as<bool>(); }
     bool menuKeyDown(std::string_view key);   // while the menu is open; true when taken
@@ -54,11 +59,11 @@ private:
     std::function<void(const Focus &)> m_restoreFocus;
     web::val m_input = web::val::null(), m_menu = web::val::null(), m_dialog = web::val::null(),
              m_message = web::val::null();
-    static constexpr int Items = 3;   // open, built-in; then, past a separator, the glance
+    static constexpr const char *MenuIds[Items] = {"openPicture", "builtInPicture", "showWholePicture"};   // by act
     web::val m_items[Items] = {web::val::null(), web::val::null(), web::val::null()};
     Focus m_menuFocus, m_dialogFocus;
     bool m_menuOpen = false;
-    bool m_builtInShown = true;
+    std::array<window::MenuItem, Items> m_menuItems = window::Play::Menu(true);
     int m_item = 0;
     int m_newest = 0;   // the request that counts
     int m_readingAll = 0;   // the request whose whole file is being read

@@ -1,9 +1,9 @@
-// decode.cpp: telling the format, decoding with TurboJPEG or Qt's readers, and the
-// checks that a file is whole.
+// decode.cpp: the core's checks of a picture's bytes, then decoding with TurboJPEG or Qt's readers.
 #include "desktop/decoder/decode.h"
 
-#include "picture/wholeness.h"
 #include "desktop/decoder/crop.h"
+#include "picture/format.h"
+#include "picture/wholeness.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -17,11 +17,6 @@
 namespace decoder {
 
 namespace {
-
-bool startsWith(QByteArrayView data, QByteArrayView prefix, qsizetype at = 0)
-{
-    return data.size() >= at + prefix.size() && data.sliced(at, prefix.size()) == prefix;
-}
 
 // Mirrors, flips and turns as the orientation says: mirror and flip first, then a
 // quarter turn clockwise, as QImageIOHandler's transformations combine.
@@ -75,9 +70,9 @@ Decoded decodeJpeg(QByteArrayView data, const QSize &target)
         if (cut.width >= target.width() && cut.height >= target.height())
             scale = f;
     }
-    const int scaledWidth = TJSCALED(width, scale), scaledHeight = TJSCALED(height, scale);
-    if (qint64(scaledWidth) * scaledHeight * 4 > MaxDecodedBytes)
+    if (!picture::FitsDecodeLimit(width, height, {scale.num, scale.denom}))
         return {{}, PictureError::TooLarge};
+    const int scaledWidth = TJSCALED(width, scale), scaledHeight = TJSCALED(height, scale);
     QImage image(scaledWidth, scaledHeight, QImage::Format_RGB32);
     if (image.isNull())
         return {{}, PictureError::TooLarge};
@@ -111,51 +106,46 @@ Decoded decodeWithQt(QByteArrayView data, const char *format, const QSize &targe
     reader.setAutoTransform(true);
     if (!reader.canRead())
         return {{}, PictureError::Damaged};
-    const QSize size = reader.size();
+    const QSize size = reader.size();   // the reader's own view of the header, checked again
+    if (size.isValid() && !picture::FitsDecodeLimit(size.width(), size.height()))
+        return {{}, PictureError::TooLarge};
+    // Qt's readers refuse a picture over their own allocation limit (128 MB by default
+    // in Qt 6.4) as if it were damaged, and keep 16-bit channels at 8 bytes a pixel:
+    // the limit is set to what this picture's pixels take as stored, so that the game's
+    // rule decides. The decoder child's memory cap holds whatever the reader allocates.
     const QImage::Format stored = reader.imageFormat();
     const qint64 bitsPerPixel = stored == QImage::Format_Invalid ? 32 : std::max<qint64>(32, QImage::toPixelFormat(stored).bitsPerPixel());
-    if (size.isValid() && qint64(size.width()) * size.height() * bitsPerPixel / 8 > MaxDecodedBytes)
-        return {{}, PictureError::TooLarge};
+    const qint64 storedBytes = size.isValid() ? qint64(size.width()) * size.height() * bitsPerPixel / 8 : 0;
+    QImageReader::setAllocationLimit(int((std::max<qint64>(storedBytes, picture::MaxDecodedBytes) + (1 << 20) - 1) >> 20));
     errno = 0;
     const QImage image = reader.read();
     if (image.isNull())
         return {{}, errno == ENOMEM ? PictureError::TooLarge : PictureError::Damaged};
-    const picture::FileBytes file(reinterpret_cast<const std::uint8_t *>(data.data()), std::size_t(data.size()));
-    if ((qstrcmp(format, "gif") == 0 && !picture::GifIsWhole(file))
-        || (qstrcmp(format, "bmp") == 0 && !picture::BmpIsWhole(file, data.size())))
-        return {{}, PictureError::Damaged};
     return {CutForBoard(image, target), PictureError::None};
 }
 
 } // namespace
 
-const char *FormatOf(QByteArrayView data)
-{
-    if (startsWith(data, "\xFF\xD8\xFF"))
-        return "jpeg";
-    if (startsWith(data, "\x89PNG\r\n\x1A\n"))
-        return "png";
-    if (startsWith(data, "RIFF") && startsWith(data, "WEBP", 8))
-        return "webp";
-    if (startsWith(data, QByteArrayView("II*\0", 4)) || startsWith(data, QByteArrayView("MM\0*", 4)))
-        return "tiff";
-    if (startsWith(data, "GIF87a") || startsWith(data, "GIF89a"))
-        return "gif";
-    if (startsWith(data, "BM") && data.size() >= 26)
-        return "bmp";
-    return nullptr;
-}
-
 Decoded DecodePicture(QByteArrayView data, const QSize &target)
 {
-    if (data.isEmpty())
-        return {{}, PictureError::Empty};
-    const char *format = FormatOf(data);
-    if (!format)
-        return {{}, PictureError::NotAnImage};
-    if (qstrcmp(format, "jpeg") == 0)
-        return decodeJpeg(data, target);
-    return decodeWithQt(data, format, target);
+    const picture::FileBytes file(reinterpret_cast<const std::uint8_t *>(data.data()), std::size_t(data.size()));
+    const picture::PictureHeader header = picture::ReadPictureHeader(file);
+    if (const PictureError error = picture::CheckBeforeDecoding(data.size(), header, picture::Decoders::Desktop);
+        error != PictureError::None)
+        return {{}, error};
+    // Qt's readers would paint what a GIF or a bitmap cut short still has.
+    if (!picture::IsWhole(header.format, file, data.size()))
+        return {{}, PictureError::Damaged};
+    switch (header.format) {
+    case picture::PictureFormat::Jpeg: return decodeJpeg(data, target);
+    case picture::PictureFormat::Png: return decodeWithQt(data, "png", target);
+    case picture::PictureFormat::Gif: return decodeWithQt(data, "gif", target);
+    case picture::PictureFormat::WebP: return decodeWithQt(data, "webp", target);
+    case picture::PictureFormat::Bmp: return decodeWithQt(data, "bmp", target);
+    case picture::PictureFormat::Tiff: return decodeWithQt(data, "tiff", target);
+    case picture::PictureFormat::Unknown: break;   // refused above
+    }
+    return {{}, PictureError::NotAnImage};
 }
 
 } // namespace decoder

@@ -18,20 +18,14 @@ struct Decoded
     PictureError error = PictureError::None;
 };
 
-// The most memory one decoded picture may take, at 4 bytes a pixel for most formats.
-constexpr qsizetype MaxDecodedBytes = qsizetype(256) << 20;
-
-// The formats the game reads, told by their first bytes, whatever the file's name:
-// "jpeg", "png", "webp", "tiff", "gif", "bmp"; null for anything else.
-const char *FormatOf(QByteArrayView data);
-
 // The picture in `data`, turned as its EXIF orientation says, its middle in the
-// board's proportions scaled with smooth filtering to `target`. A JPEG is decoded by
-// TurboJPEG at the smallest of its scales (down to 1/8) that still covers the target;
-// damaged or cut-short JPEGs and scan bombs are refused. The other formats go to
-// Qt's readers, by their named format only. A picture whose decoding would take
-// more than MaxDecodedBytes is too large; data cut short or corrupt is refused
-// rather than shown in part.
+// board's proportions scaled with smooth filtering to `target`. The format is the
+// core's, by content (picture/format.h), and so are the refusals before decoding and
+// the limit (picture::FitsDecodeLimit) at the scale the picture is decoded at. A
+// JPEG is decoded by TurboJPEG at the smallest of its scales (down to 1/8) that
+// still covers the target; damaged or cut-short JPEGs and scan bombs are refused.
+// The other formats go to Qt's readers, by their named format only. Data cut short
+// or corrupt is refused rather than shown in part.
 Decoded DecodePicture(QByteArrayView data, const QSize &target);
 
 } // namespace decoder
