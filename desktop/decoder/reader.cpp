@@ -1,14 +1,12 @@
 // reader.cpp: starting the decoder child under its limits, and taking its record back.
 #include "desktop/decoder/reader.h"
 
-#include "desktop/decoder/child.h"
+#include "desktop/decoder/record.h"
 #include "desktop/decoder/sanitizer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
-
-#include <cstring>
 
 #if defined(Q_OS_UNIX)
 #include <csignal>
@@ -29,14 +27,6 @@ QString &program()
 }
 
 constexpr qsizetype ErrorsKept = 4096;
-
-quint32 numberAt(const QByteArray &bytes, int at)
-{
-    quint32 value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value << 8 | quint8(bytes.at(at + i));
-    return value;
-}
 
 } // namespace
 
@@ -68,11 +58,6 @@ PictureReader::~PictureReader()
 
 void PictureReader::setDecoderProgram(const QString &name) { program() = name; }
 
-QString PictureReader::decoderProgram()
-{
-    return program().isEmpty() ? QCoreApplication::applicationFilePath() : program();
-}
-
 void PictureReader::start(const FileName &name, const QSize &target)
 {
     Q_ASSERT(m_process.state() == QProcess::NotRunning && !m_done);
@@ -84,8 +69,6 @@ void PictureReader::start(const FileName &name, const QSize &target)
         return;
     }
     QStringList arguments{QStringLiteral("--decode"), QStringLiteral("%1x%2").arg(target.width()).arg(target.height())};
-    if (!m_misbehaviour.isEmpty())
-        arguments << QStringLiteral("--misbehave") << m_misbehaviour;
 #if defined(KALVERO_ADDRESS_SANITIZER)
     // The sanitizer's reserved memory fits no address-space cap: its own limit stands in.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -115,7 +98,8 @@ void PictureReader::start(const FileName &name, const QSize &target)
     m_process.setStandardInputFile(name.shown);
 #endif
     m_watchdog.start();
-    m_process.start(decoderProgram(), arguments, QIODevice::ReadOnly);
+    m_process.start(program().isEmpty() ? QCoreApplication::applicationFilePath() : program(), arguments,
+                    QIODevice::ReadOnly);
     // The child holds its own copy of the file now; `opened` closes the game's.
 }
 
@@ -135,11 +119,10 @@ bool PictureReader::waitForFinished(int milliseconds)
 
 void PictureReader::readOutput()
 {
-    const qsizetype whole = RecordHeaderBytes + qsizetype(m_target.width()) * m_target.height() * 4;
     const QByteArray more = m_process.readAllStandardOutput();
     if (m_overflowed)
         return;
-    if (m_record.size() + more.size() > whole) {
+    if (m_record.size() + more.size() > LongestRecord(m_target)) {
         m_overflowed = true;   // more than any record: the child is not itself
         m_record.clear();
         m_process.kill();
@@ -181,31 +164,9 @@ void PictureReader::childEnded(int exitCode, QProcess::ExitStatus status)
         finish({{}, PictureError::DecoderCrashed});
         return;
     }
-    const auto refused = [this] { finish({{}, PictureError::DecoderCrashed}); };
-    if (exitCode != 0 || m_record.size() < RecordHeaderBytes || !m_record.startsWith(RecordMagic))
-        return refused();
-    const quint32 error = numberAt(m_record, 4), width = numberAt(m_record, 8), height = numberAt(m_record, 12);
-    if (error > quint32(PictureError::DecoderCrashed))
-        return refused();
-    if (error != quint32(PictureError::None)) {
-        if (width != 0 || height != 0 || m_record.size() != RecordHeaderBytes)
-            return refused();
-        finish({{}, PictureError(error)});
-        return;
-    }
-    if (QSize(int(width), int(height)) != m_target
-        || m_record.size() != RecordHeaderBytes + qsizetype(width) * height * 4)
-        return refused();
-    QImage picture(m_target, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        const char *line = m_record.constData() + RecordHeaderBytes + qsizetype(y) * picture.width() * 4;
-        auto *to = reinterpret_cast<QRgb *>(picture.scanLine(y));
-        std::memcpy(to, line, std::size_t(picture.width()) * 4);
-        for (int x = 0; x < picture.width(); ++x)
-            to[x] |= 0xFF000000;   // opaque whatever the child said
-    }
+    const Decoded decoded = ReadRecord(m_record, exitCode, m_target);
     m_record.clear();
-    finish({picture, PictureError::None});
+    finish(decoded);
 }
 
 void PictureReader::finish(const Decoded &decoded)

@@ -21,11 +21,11 @@ constexpr qint64 AddressSpaceBytes = qint64(1) << 30;   // all the child's memor
 // Reads one file: the game checks and opens it (file.h), and a child process runs
 // the game's own program in its decoder mode (child.h) with the file as its input,
 // under a memory cap, a processor-time cap and a watchdog. The game takes back the
-// record and nothing else: at most the target's pixels. A child that is killed,
-// crashes, overruns a limit or says more than a record holds becomes a refusal
-// with its own reason. Everything happens on the caller's event loop, which never
-// waits; finished() comes once, unless the reader is deleted first, which stops
-// the child.
+// record (record.h) and nothing else: at most the target's pixels. A child that is
+// killed, crashes, overruns a limit or says more than a record holds becomes a
+// refusal with its own reason. Everything happens on the caller's event loop, which
+// never waits; finished() comes once, unless the reader is deleted first, which
+// stops the child.
 class PictureReader : public QObject
 {
     Q_OBJECT
@@ -40,11 +40,9 @@ public:
     // output: true when finished() has been emitted.
     bool waitForFinished(int milliseconds);
 
-    // The program that decodes, by default this one; tests name the game's.
+    // The program that decodes, by default this one; tests name the game's, or one
+    // of their own that behaves as a broken decoder might.
     static void setDecoderProgram(const QString &program);
-    static QString decoderProgram();
-    // For tests only: the child misbehaves on purpose (child.h).
-    void setMisbehaviour(const QString &how) { m_misbehaviour = how; }
 
 signals:
     void finished(const decoder::Decoded &decoded);
@@ -60,7 +58,6 @@ private:
     QSize m_target;
     QByteArray m_record;
     QByteArray m_errors;       // the first of what the child wrote to its standard error
-    QString m_misbehaviour;
     bool m_timedOut = false;
     bool m_overflowed = false;
     bool m_done = false;

@@ -1,9 +1,11 @@
 // tst_reader.cpp: reading a picture file through the decoder child: what the game
-// checks before a byte is read, the picture the child sends back, and children that
-// crash, hang, spin, hog memory or say too much, which the game survives unharmed.
+// checks before a byte is read, the picture the child sends back, the record it
+// comes in, and children that crash, hang, spin, hog memory or say too much, which
+// the game survives unharmed.
 #include "peakmemory.h"
 #include "desktop/decoder/decode.h"
 #include "desktop/decoder/reader.h"
+#include "desktop/decoder/record.h"
 #include "desktop/decoder/sanitizer.h"
 
 #include <QBuffer>
@@ -13,6 +15,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,6 +31,7 @@ Q_DECLARE_METATYPE(PictureError)
 namespace {
 
 const QSize Board(300, 250);
+const QSize Small(6, 5);   // for records made here
 
 QByteArray encode(const QImage &image, const char *format)
 {
@@ -51,11 +57,43 @@ bool write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// What the child's writing `write` puts on its output.
+template <typename Write>
+QByteArray written(Write write)
+{
+    char *bytes = nullptr;
+    std::size_t size = 0;
+    std::FILE *out = ::open_memstream(&bytes, &size);
+    write(out);
+    std::fclose(out);
+    const QByteArray record(bytes, qsizetype(size));
+    std::free(bytes);
+    return record;
+}
+
+// While it lives, readers start the tests' own decoder, which misbehaves as `how`
+// says (misbehave/misbehave.cpp), in place of the game's.
+class Misbehaving
+{
+public:
+    explicit Misbehaving(const QString &how)
+    {
+        qputenv("KALVERO_MISBEHAVE", how.toLatin1());
+        decoder::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_MISBEHAVE_PROGRAM));
+    }
+    ~Misbehaving()
+    {
+        decoder::PictureReader::setDecoderProgram(QStringLiteral(KALVERO_PROGRAM));
+        qunsetenv("KALVERO_MISBEHAVE");
+    }
+    Misbehaving(const Misbehaving &) = delete;
+    Misbehaving &operator=(const Misbehaving &) = delete;
+};
+
 // The reader's result for one file, as the game's event loop receives it.
-decoder::Decoded read(const decoder::FileName &name, const QString &misbehaviour = {})
+decoder::Decoded read(const decoder::FileName &name)
 {
     decoder::PictureReader reader;
-    reader.setMisbehaviour(misbehaviour);
     QSignalSpy finished(&reader, &decoder::PictureReader::finished);
     reader.start(name, Board);
     if (!finished.wait(15000))
@@ -74,6 +112,8 @@ class tst_Reader : public QObject
 private slots:
     void initTestCase();
     void childSendsTheDecodedPicture();
+    void recordIsTakenOnlyWhole_data();
+    void recordIsTakenOnlyWhole();
     void refusesBadFilesUnread();
     void misbehavingChildIsRefused_data();
     void misbehavingChildIsRefused();
@@ -111,8 +151,58 @@ void tst_Reader::childSendsTheDecodedPicture()
         ::close(file);
     }
     const decoder::FileName name = decoder::FileName::fromArgument(odd);
-    QCOMPARE(read(name).error, PictureError::None);
+    const PictureError error = read(name).error;
+    ::unlink(odd.constData());   // QTemporaryDir removes no name that is not text
+    QCOMPARE(error, PictureError::None);
     QCOMPARE(name.fileName(), QStringLiteral("\uFFFDbild.png"));
+}
+
+void tst_Reader::recordIsTakenOnlyWhole_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<PictureError>("error");
+    QTest::addColumn<QImage>("picture");
+    const QImage sent = stripes(Small.width(), Small.height());
+    const QByteArray picture = written([&](std::FILE *out) { decoder::WritePicture(out, sent); });
+    const QByteArray turned = written([](std::FILE *out) { decoder::WritePicture(out, stripes(5, 6)); });
+    const QByteArray refusal = written([](std::FILE *out) { decoder::WriteRefusal(out, PictureError::TooComplex); });
+    const QByteArray unknown = written([](std::FILE *out) {
+        decoder::WriteRefusal(out, PictureError(picture::PictureErrorCount));
+    });
+    const auto changed = [](QByteArray record, qsizetype at, char byte) { return record.replace(at, 1, &byte, 1); };
+    QImage shown = sent;
+    shown.setPixel(0, 0, qRgb(0, 0, 0));
+    const QByteArray seeThrough = QByteArray(picture).replace(decoder::RecordHeaderBytes, 4, QByteArray(4, '\0'));
+
+    const QImage none;
+    const auto crashed = PictureError::DecoderCrashed;
+    QTest::newRow("a picture, made opaque") << seeThrough << 0 << PictureError::None << shown;
+    QTest::newRow("a refusal") << refusal << 0 << PictureError::TooComplex << none;
+    QTest::newRow("exit code not 0") << picture << 1 << crashed << none;
+    QTest::newRow("not the magic") << changed(picture, 3, '2') << 0 << crashed << none;
+    QTest::newRow("a byte short") << picture.chopped(1) << 0 << crashed << none;
+    QTest::newRow("a byte over") << picture + 'x' << 0 << crashed << none;
+    QTest::newRow("another shape, as many pixels") << turned << 0 << crashed << none;
+    QTest::newRow("a reason past the last") << unknown << 0 << crashed << none;
+    QTest::newRow("a refusal with a size") << changed(refusal, 8, 6) << 0 << crashed << none;
+    QTest::newRow("a refusal, then more") << refusal + QByteArray(4, 'x') << 0 << crashed << none;
+    QTest::newRow("a refusal with pixels") << changed(picture, 4, char(PictureError::Damaged)) << 0 << crashed << none;
+    QTest::newRow("nothing") << QByteArray() << 0 << crashed << none;
+}
+
+void tst_Reader::recordIsTakenOnlyWhole()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(int, exitCode);
+    QFETCH(PictureError, error);
+    QFETCH(QImage, picture);
+    const decoder::Decoded decoded = decoder::ReadRecord(record, exitCode, Small);
+    QCOMPARE(decoded.error, error);
+    QCOMPARE(decoded.picture.format(), picture.format());
+    QImage exact = decoded.picture;   // RGB32 compares without its alpha bytes
+    exact.reinterpretAsFormat(QImage::Format_ARGB32);
+    QCOMPARE(exact, picture.convertToFormat(QImage::Format_ARGB32));
 }
 
 void tst_Reader::refusesBadFilesUnread()
@@ -184,7 +274,11 @@ void tst_Reader::misbehavingChildIsRefused()
     [[maybe_unused]] const qint64 peakBefore = peakKiB();
     QElapsedTimer clock;
     clock.start();
-    const decoder::Decoded decoded = read(decoder::FileName::fromPath(path), how);
+    decoder::Decoded decoded;
+    {
+        const Misbehaving misbehaving(how);
+        decoded = read(decoder::FileName::fromPath(path));
+    }
     const qint64 took = clock.elapsed();
     ::dup2(terminal, STDERR_FILENO);
     ::close(capture);
@@ -204,8 +298,8 @@ void tst_Reader::deletedReaderStopsItsChild()
     QVERIFY(write(path, encode(stripes(300, 250), "png")));
     qint64 child = 0;
     {
+        const Misbehaving misbehaving(QStringLiteral("hang"));
         decoder::PictureReader reader;
-        reader.setMisbehaviour(QStringLiteral("hang"));
         reader.start(decoder::FileName::fromPath(path), Board);
         child = reader.findChild<QProcess *>() ? reader.findChild<QProcess *>()->processId() : 0;
         QVERIFY(child > 0);
