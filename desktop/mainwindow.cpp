@@ -154,7 +154,12 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
     Form_Load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The board acts on the play layer to its last event (losing the focus as the window
+    // goes): it goes first, while the play layer is still there.
+    delete m_board;
+}
 
 void MainWindow::Form_Load()
 {
