@@ -18,6 +18,10 @@ using web::val;
 
 namespace {
 
+// The most pixels across a board needs: the page's largest scale, 4, on a screen of two
+// device pixels to the CSS pixel.
+constexpr int BoardPixels = picture::PictureWidth * 8;
+
 PagePictureOpener *opener = nullptr;   // the page has one window, and it lives as long as the page
 
 void bytesRead(int request, val file, val bytes) { opener->bytesRead(request, file, bytes); }
@@ -85,7 +89,7 @@ void PagePictureOpener::Write(web::Markup &markup)
     markup.close().close();
 }
 
-PagePictureOpener::PagePictureOpener(val window, std::function<void(const std::string &)> chosen, std::function<void()> glance,
+PagePictureOpener::PagePictureOpener(val window, std::function<void(val)> chosen, std::function<void()> glance,
                              std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
     : m_window(window), m_chosen(std::move(chosen)), m_glance(std::move(glance)), m_saveFocus(std::move(saveFocus)),
       m_restoreFocus(std::move(restoreFocus))
@@ -189,23 +193,25 @@ void PagePictureOpener::decoded(int request, val file, val bitmap)
         refuse(file, PictureError::TooLarge);
         return;
     }
-    // The board's share of the picture, smoothly scaled to 300 x 250 over white,
-    // so that transparent parts show white as on the desktop.
+    // The board's share of the picture over white, so that transparent parts show white
+    // as on the desktop: kept as sharp as the largest board needs (BoardPixels across),
+    // for the board scales it once to its own device pixels.
     const picture::CropRect crop = picture::CropToBoard(width, height);
+    const int across = std::min(crop.width, BoardPixels);
+    const int kept = std::max(1, across), keptDown = std::max(1, kept * picture::PictureHeight / picture::PictureWidth);
     val canvas = web::Document().call<val>("createElement", std::string("canvas"));
-    canvas.set("width", picture::PictureWidth);
-    canvas.set("height", picture::PictureHeight);
+    canvas.set("width", kept);
+    canvas.set("height", keptDown);
     val options = val::object();
     options.set("alpha", false);
     val context = canvas.call<val>("getContext", std::string("2d"), options);
     context.set("fillStyle", std::string("#FFFFFF"));
-    context.call<void>("fillRect", 0, 0, picture::PictureWidth, picture::PictureHeight);
+    context.call<void>("fillRect", 0, 0, kept, keptDown);
     context.set("imageSmoothingEnabled", true);
     context.set("imageSmoothingQuality", std::string("high"));
-    context.call<void>("drawImage", bitmap, crop.x, crop.y, crop.width, crop.height, 0, 0, picture::PictureWidth,
-                       picture::PictureHeight);
+    context.call<void>("drawImage", bitmap, crop.x, crop.y, crop.width, crop.height, 0, 0, kept, keptDown);
     bitmap.call<void>("close");
-    m_chosen(canvas.call<std::string>("toDataURL", std::string("image/png")));
+    m_chosen(canvas);
 }
 
 void PagePictureOpener::failed(int request, val file, PictureError error)
@@ -216,8 +222,13 @@ void PagePictureOpener::failed(int request, val file, PictureError error)
 
 void PagePictureOpener::refuse(val file, PictureError error)
 {
+    tell(window::texts::CannotOpen(fileName(file), window::texts::Reason(error)));
+}
+
+void PagePictureOpener::tell(std::string_view text)
+{
     // Names and reasons are plain text, never markup.
-    web::SetText(m_message, window::texts::CannotOpen(fileName(file), window::texts::Reason(error)));
+    web::SetText(m_message, text);
     if (dialogOpen())
         return;   // the newest refusal is the one shown
     closeMenu();
@@ -283,7 +294,7 @@ void PagePictureOpener::activate(int item)
         break;
     case window::MenuAct::BuiltInPicture:
         ++m_newest;   // a file still under way no longer counts
-        m_chosen(std::string());
+        m_chosen(val::null());
         break;
     case window::MenuAct::ShowWholePicture:
         m_glance();

@@ -30,10 +30,11 @@ public:
     // built-in picture; glance() is the menu's "Покажи цялата картина". The two
     // focus callbacks save and bring back the focus around the menu and the refusal.
     static void Write(web::Markup &markup);   // the file input, the menu and the refusal
-    PagePictureOpener(web::val window, std::function<void(const std::string &url)> chosen, std::function<void()> glance,
+    PagePictureOpener(web::val window, std::function<void(web::val picture)> chosen, std::function<void()> glance,
                   std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
 
     void open(web::val file);   // a File the player chose or dropped
+    void tell(std::string_view text);   // in the refusal's box, over the window
     static constexpr int Items = 3;   // the board's menu
     void showMenu(int x, int y, const std::array<window::MenuItem, Items> &items);   // at a point of the window
     bool menuOpen() const { return m_menuOpen; }
@@ -53,7 +54,7 @@ private:
     void focusItem(int item);
 
     web::val m_window;
-    std::function<void(const std::string &)> m_chosen;
+    std::function<void(web::val)> m_chosen;
     std::function<void()> m_glance;
     std::function<Focus()> m_saveFocus;
     std::function<void(const Focus &)> m_restoreFocus;

@@ -1,35 +1,135 @@
-// webboard.cpp: the board's cells, and drawing on them.
+// webboard.cpp: the board's cells, and drawing on its canvas.
 #include "web/webboard.h"
 
 #include "board/boardframe.h"
-#include "window/play.h"
+#include "board/marks.h"
 #include "window/texts.h"
-#include "web/marks.h"
 
-#include <cassert>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cmath>
 
 using web::val;
 
+// The canvas and what it is drawn from, kept on the page's side: the source as given,
+// and the source scaled once to the board's device size (smoothly, or pixel for pixel
+// at a whole unit, so that each pixel is a sharp block).
+EM_JS(void, kalvero_board_init, (unsigned border, unsigned dash, int dashLength), {
+    const canvas = document.getElementById("boardCanvas");
+    const colour = function(rgb) { return "#" + (0x1000000 + rgb).toString(16).slice(1); };
+    const board = {canvas: canvas, context: canvas.getContext("2d"), builtIn: window["kalveroBuiltIn"], original: null,
+                   scaled: null, unit: 1, border: colour(border), dash: colour(dash), dashLength: dashLength};
+    if (!board.builtIn) {   // the page's early script makes it; a page without it makes it here
+        const url = getComputedStyle(document.getElementById("board")).getPropertyValue("--builtin").trim();
+        board.builtIn = new Image();
+        board.builtIn.src = url.slice(url.indexOf("(") + 1, url.lastIndexOf(")")).replace(/[\x22\x27]/g, "");
+    }
+    board.colour = colour;
+    board.rescale = function() {
+        const source = board.original || board.builtIn;
+        board.scaled = null;
+        if (source instanceof HTMLImageElement ? !(source.complete && source.naturalWidth > 0) : !(source.width > 0))
+            return false;
+        const scaled = document.createElement("canvas");
+        scaled.width = Math.max(1, Math.round(300 * board.unit));
+        scaled.height = Math.max(1, Math.round(250 * board.unit));
+        const context = scaled.getContext("2d");
+        // A picture of the board's own size at a whole unit: each pixel a sharp block.
+        const blocks = board.unit === Math.round(board.unit) && source.width === 300 && source.height === 250;
+        context.imageSmoothingEnabled = !blocks;
+        context.imageSmoothingQuality = "high";
+        context.drawImage(source, 0, 0, scaled.width, scaled.height);
+        board.scaled = scaled;
+        return true;
+    };
+    Module["kalveroBoard"] = board;
+    if (!board.builtIn.complete)
+        board.builtIn.decode().then(function() { if (board.rescale()) Module["kalveroBoardReady"](); }, function() {});
+});
+EM_JS(void, kalvero_board_unit, (double unit), {
+    const board = Module["kalveroBoard"];
+    board.unit = unit;
+    board.canvas.width = Math.max(1, Math.round(300 * unit));
+    board.canvas.height = Math.max(1, Math.round(250 * unit));
+    board.rescale();
+});
+EM_JS(void, kalvero_board_source, (emscripten::EM_VAL picture), {
+    const board = Module["kalveroBoard"];
+    board.original = Emval.toValue(picture);
+    board.rescale();
+});
+EM_JS(int, kalvero_board_ready, (), { return Module["kalveroBoard"].scaled ? 1 : 0; });
+EM_JS(void, kalvero_board_tile, (int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh), {
+    const board = Module["kalveroBoard"];
+    if (!board.scaled || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0)
+        return;
+    board.context.imageSmoothingEnabled = false;
+    board.context.drawImage(board.scaled, sx, sy, sw, sh, dx, dy, dw, dh);
+});
+EM_JS(void, kalvero_board_whole, (), {
+    const board = Module["kalveroBoard"];
+    if (board.scaled)
+        board.context.drawImage(board.scaled, 0, 0);
+});
+// The pick border's dashes over its line, `line` device pixels wide on the slot's edge:
+// they walk the edge clockwise from the top-left corner, dashLength design pixels long
+// with gaps as long.
+EM_JS(void, kalvero_board_border, (int x, int y, int width, int height, int line), {
+    const board = Module["kalveroBoard"];
+    const c = board.context;
+    const along = function(start, length, i) { return start + Math.round(i * length / 50); };
+    c.fillStyle = board.dash;
+    const dashed = function(walk) { return walk % (2 * board.dashLength) < board.dashLength; };
+    // The sides in reverse order of their claim on the corners: the top's corners are its own.
+    for (let i = 49; i >= 1; --i)   // the left side, upwards
+        if (dashed(147 + 49 - i)) c.fillRect(x, along(y, height, i), line, along(y, height, i + 1) - along(y, height, i));
+    for (let i = 0; i <= 49; ++i)   // the bottom, right to left
+        if (dashed(98 + 49 - i)) c.fillRect(along(x, width, i), y + height - line, along(x, width, i + 1) - along(x, width, i), line);
+    for (let i = 0; i <= 49; ++i)   // the right side, downwards
+        if (dashed(49 + i)) c.fillRect(x + width - line, along(y, height, i), line, along(y, height, i + 1) - along(y, height, i));
+    for (let i = 0; i <= 49; ++i)   // the top, left to right
+        if (dashed(i)) c.fillRect(along(x, width, i), y, along(x, width, i + 1) - along(x, width, i), line);
+});
+EM_JS(void, kalvero_board_ring, (int x, int y, int width, int height, int inset, int thickness, unsigned rgb), {
+    const board = Module["kalveroBoard"];
+    const c = board.context;
+    const left = x + inset, top = y + inset, w = width - 2 * inset, h = height - 2 * inset;
+    if (w <= 0 || h <= 0)
+        return;
+    c.fillStyle = board.colour(rgb);
+    c.fillRect(left, top, w, thickness);
+    c.fillRect(left, top + h - thickness, w, thickness);
+    c.fillRect(left, top, thickness, h);
+    c.fillRect(left + w - thickness, top, thickness, h);
+});
+
 void WebBoard::Write(web::Markup &markup)
 {
-    // As start-up paints it: the ordered board, nothing picked.
+    // As start-up paints it: the ordered board, nothing picked; until the game draws
+    // on the canvas, the board's own background shows the assembled picture.
     const board::BoardFrame frame(window::texts::SlotName);
     markup.open("div", "board")
         .place(board::Picture1)
         .attribute("role", "grid")
         .attribute("aria-label", window::texts::BoardName)
         .attribute("aria-rowcount", std::to_string(model::GridRows))
-        .attribute("aria-colcount", std::to_string(model::GridColumns))
-        .style("--pick-border", "url(\"" + web::PickBorderImage(50) + "\")");
+        .attribute("aria-colcount", std::to_string(model::GridColumns));
+    markup.open("canvas", "boardCanvas")
+        .attribute("width", std::to_string(frame.place(model::PieceCount - 1).x + frame.place(model::PieceCount - 1).width))
+        .attribute("height", std::to_string(frame.place(model::PieceCount - 1).y + frame.place(model::PieceCount - 1).height))
+        .attribute("aria-hidden", "true")
+        .close();
     // Rows in reading order; each cell at its slot's place relative to its row.
     for (int row = 0; row < model::GridRows; ++row) {
         const forms::PixelRect first = frame.place(row);
         markup.open("div", "row" + std::to_string(row)).attribute("role", "row").attribute("class", "row");
-        markup.style("left", "0px").style("top", web::Pixels(first.y)).style("width", web::Pixels(frame.place(model::PieceCount - 1).x + first.width))
+        markup.style("left", "0px").style("top", web::Pixels(first.y))
+            .style("width", web::Pixels(frame.place(model::PieceCount - 1).x + first.width))
             .style("height", web::Pixels(first.height));
         for (int column = 0; column < model::GridColumns; ++column) {
             const int slot = column * model::GridRows + row;
-            const forms::PixelRect place = frame.place(slot), cut = board::BoardFrame::Cut(slot);
+            const forms::PixelRect place = frame.place(slot);
             const std::string id = "Picture2_" + std::to_string(slot);
             const std::string_view tile = model::TileText(slot);
             markup.open("div", id)
@@ -40,27 +140,22 @@ void WebBoard::Write(web::Markup &markup)
                 .attribute("aria-selected", "false")
                 .attribute("title", tile)
                 .attribute("aria-label", window::texts::SlotName(slot, tile))
-                .attribute("elementtiming", id)
                 .style("left", web::Pixels(place.x))
                 .style("top", "0px")
                 .style("width", web::Pixels(place.width))
                 .style("height", web::Pixels(place.height))
-                .style("--tile-position", web::Pixels(-cut.x) + " " + web::Pixels(-cut.y))
                 .close();
         }
         markup.close();
     }
-    markup.open("div", "cursorMark")
-        .attribute("aria-hidden", "true")
-        .style("background-image", "url(\"" + web::CursorMarkImage(50) + "\")")
-        .close();
     markup.close();
 }
 
-WebBoard::WebBoard() : m_grid(web::ById("board")), m_mark(web::ById("cursorMark"))
+WebBoard::WebBoard() : m_grid(web::ById("board"))
 {
     for (int slot = 0; slot < model::PieceCount; ++slot)
         m_cells.push_back(web::ById("Picture2_" + std::to_string(slot)));
+    kalvero_board_init(board::BorderColour, board::DashColour, board::DashLength);
 }
 
 int WebBoard::slotOf(val element) const
@@ -72,14 +167,15 @@ int WebBoard::slotOf(val element) const
     return -1;
 }
 
-void WebBoard::setSource(const std::string &url)
+void WebBoard::setSource(val picture) { kalvero_board_source(picture.as_handle()); }
+
+void WebBoard::setUnit(double unit)
 {
-    // Every cell cuts its tile from the picture the board names.
-    if (url.empty())
-        m_grid["style"].call<void>("removeProperty", std::string("--picture"));
-    else
-        web::SetStyle(m_grid, "--picture", "url(\"" + url + "\")");
+    m_unit = unit;
+    kalvero_board_unit(unit);
 }
+
+bool WebBoard::ready() const { return kalvero_board_ready() != 0; }
 
 void WebBoard::setName(std::string_view name) { web::SetAttribute(m_grid, "aria-label", name); }
 
@@ -97,35 +193,38 @@ void WebBoard::followCursor(int slot)
 
 bool WebBoard::hasFocus() const { return slotOf(web::Document()["activeElement"]) >= 0; }
 
-void WebBoard::tile(int slot, const forms::PixelRect &, const forms::PixelRect &cut)
+WebBoard::DeviceRect WebBoard::device(const forms::PixelRect &rect) const
 {
-    val cell = m_cells[std::size_t(slot)];
-    web::SetStyle(cell, "--tile-position", web::Pixels(-cut.x) + " " + web::Pixels(-cut.y));
-    web::SetAttribute(cell, "class", "slot");
-    if (slot == m_markSlot) {
-        web::SetStyle(m_mark, "display", "none");
-        m_markSlot = -1;
-    }
+    const auto at = [this](int value) { return int(std::lround(value * m_unit)); };
+    return {at(rect.x), at(rect.y), at(rect.x + rect.width) - at(rect.x), at(rect.y + rect.height) - at(rect.y)};
 }
 
-void WebBoard::border(int slot, const forms::PixelRect &)
+void WebBoard::tile(int, const forms::PixelRect &place, const forms::PixelRect &cut)
 {
-    web::SetAttribute(m_cells[std::size_t(slot)], "class", "slot picked");
+    const DeviceRect from = device(cut), to = device(place);
+    kalvero_board_tile(from.x, from.y, from.width, from.height, to.x, to.y, to.width, to.height);
 }
 
-void WebBoard::mark(int slot, const forms::PixelRect &place)
+void WebBoard::border(int, const forms::PixelRect &place)
 {
-    web::SetStyle(m_mark, "left", web::Pixels(place.x));
-    web::SetStyle(m_mark, "top", web::Pixels(place.y));
-    web::SetStyle(m_mark, "width", web::Pixels(place.width));
-    web::SetStyle(m_mark, "height", web::Pixels(place.height));
-    web::SetStyle(m_mark, "display", "block");
-    m_markSlot = slot;
+    const DeviceRect to = device(place);
+    const int line = std::max(1, int(std::lround(m_unit)));
+    kalvero_board_ring(to.x, to.y, to.width, to.height, 0, line, board::BorderColour);
+    kalvero_board_border(to.x, to.y, to.width, to.height, line);
+}
+
+void WebBoard::mark(int, const forms::PixelRect &place)
+{
+    const DeviceRect to = device(place);
+    const int unit = std::max(1, int(std::lround(m_unit)));
+    for (const board::Ring &ring : board::MarkRings)
+        kalvero_board_ring(to.x, to.y, to.width, to.height, ring.inset * unit, ring.width * unit, ring.colour);
 }
 
 void WebBoard::whole(bool shown)
 {
-    m_grid["classList"].call<void>(shown ? "add" : "remove", std::string("glance"));
+    if (shown)
+        kalvero_board_whole();
 }
 
 void WebBoard::label(int slot, std::string_view tooltip, std::string_view name)

@@ -1,17 +1,17 @@
-// webboard.h: the board on the page: the play layer's drawing surface over the DOM.
+// webboard.h: the board on the page: the play layer's drawing surface, one canvas at
+// device pixels under the screen readers' grid of cells.
 #pragma once
 
 #include "board/surface.h"
 #include "model/history.h"
 #include "web/dom.h"
 
-#include <string>
 #include <vector>
 
-// One element with the grid role: five rows of six cells in reading order, each cell
-// the slot box Picture2(slot) at its designed place. A cell shows its tile as a
-// 50 x 50 window onto the source picture, and the pick border as a second image over
-// it; the cursor's mark is one element laid over the cursor's cell. The cells are made
+// One element with the grid role holds a canvas the size of the board, drawn at the
+// screen's device pixels, and over it five rows of six transparent cells in reading
+// order, each the slot box Picture2(slot) at its designed place: they take the clicks
+// and taps, carry the tooltips, and are what screen readers meet. The cells are made
 // once, with the window, and never remade.
 class WebBoard : public board::Surface
 {
@@ -24,9 +24,13 @@ public:
     web::val Picture2(int slot) const { return m_cells[std::size_t(slot)]; }
     int slotOf(web::val element) const;   // -1 for an element that is no cell
 
-    // The picture the pieces are cut from, as a URL of a 300 x 250 image; empty for
-    // the built-in one. The cells show it from the next PaintBoard on.
-    void setSource(const std::string &url);
+    // The picture the pieces are cut from, in the board's proportions (a canvas), or
+    // null for the built-in one. Every slot shows it from the next PaintBoard on.
+    void setSource(web::val picture);
+    // Device pixels to a design pixel: the window's scale times the screen's pixel
+    // ratio. The canvas is sized anew; every slot is drawn again by the next PaintBoard.
+    void setUnit(double unit);
+    bool ready() const;   // the source is decoded: drawing shows it
     void setName(std::string_view name);   // the board's name for screen readers
 
     // The cursor's cell is the board's one Tab stop (a roving tabindex); it takes the
@@ -43,9 +47,14 @@ public:
     void selected(int slot, bool picked) override;
 
 private:
+    struct DeviceRect
+    {
+        int x, y, width, height;
+    };
+    DeviceRect device(const forms::PixelRect &rect) const;   // each edge rounded on its own
+
     web::val m_grid;
-    web::val m_mark;
     std::vector<web::val> m_cells;   // by slot
-    int m_markSlot = -1;             // where the mark shows; -1: nowhere
+    double m_unit = 1;
     int m_tabStop = 0;               // the cell with tabindex 0
 };

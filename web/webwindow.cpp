@@ -10,6 +10,7 @@
 #include <emscripten/html5.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -20,6 +21,10 @@ namespace {
 WebWindow *page = nullptr;   // the page has one window, and it lives as long as the page
 
 void endGlance() { page->endGlance(); }
+void laidOut() { page->layOut(); }
+void boardReady() { page->boardReady(); }
+void tapped(int slot) { page->Picture2_Click(slot); }
+void pressedLong(double x, double y) { page->pressedLong(x, y); }
 
 // The face of a held button: the colour darkened as the desktop darkens it (118 %).
 std::uint32_t darker(std::uint32_t rgb)
@@ -48,6 +53,10 @@ std::string withLineFeeds(std::string_view text)
 EMSCRIPTEN_BINDINGS(kalvero_window)
 {
     emscripten::function("kalveroEndGlance", &endGlance);
+    emscripten::function("kalveroLaidOut", &laidOut);
+    emscripten::function("kalveroBoardReady", &boardReady);
+    emscripten::function("kalveroTap", &tapped);
+    emscripten::function("kalveroLongPress", &pressedLong);
 }
 
 // The page's input guard, in the page's own script so that events cross into the game
@@ -111,6 +120,92 @@ EM_JS(void, kalvero_key_came, (int repeat), {
 EM_JS(void, kalvero_keyboard_came, (), { Module["kalveroInput"].keyboardLast = true; });
 EM_JS(int, kalvero_keyboard_last, (), { return Module["kalveroInput"].keyboardLast ? 1 : 0; });
 
+// The viewport in CSS pixels, and the screen's device pixels to a CSS pixel; the game
+// lays the window out again whenever either changes (a resized window, a rotation,
+// the browser's zoom, a screen of another density).
+EM_JS(void, kalvero_watch_viewport, (), {
+    window["kalveroGame"] = true;   // the page's early layout gives way to the game's
+    window.addEventListener("resize", function() { Module["kalveroLaidOut"](); });
+    const watch = function() {
+        matchMedia("(resolution: " + window.devicePixelRatio + "dppx)").addEventListener("change", function() {
+            Module["kalveroLaidOut"]();
+            watch();
+        }, {once: true});
+    };
+    watch();
+});
+EM_JS(double, kalvero_viewport_width, (), { return document.documentElement.clientWidth; });
+EM_JS(double, kalvero_viewport_height, (), { return document.documentElement.clientHeight; });
+EM_JS(double, kalvero_pixel_ratio, (), { return window.devicePixelRatio || 1; });
+EM_JS(int, kalvero_coarse_pointer, (), { return matchMedia("(pointer: coarse)").matches ? 1 : 0; });
+
+// Touch on the board, by the page's own pointer handling: a tap picks on its release,
+// at once, and the click the browser sends after it is dropped; a press held still
+// for half a second opens the board's menu, as a right click does, also where the
+// browser sends no context menu (Safari on an iPad). A second finger on the board
+// makes the gesture the browser's (a pinch): no pick, no menu.
+EM_JS(void, kalvero_watch_touch, (), {
+    const grid = document.getElementById("board");
+    const state = {id: -1, x: 0, y: 0, timer: 0, fingers: 0, spoilt: false, dropClickUntil: 0};
+    const Still = 10, Long = 500;
+    const cancel = function() { clearTimeout(state.timer); state.id = -1; };
+    grid.addEventListener("pointerdown", function(event) {
+        if (event.pointerType === "mouse")
+            return;
+        ++state.fingers;
+        if (state.fingers > 1 || !event.isPrimary) {
+            state.spoilt = true;
+            cancel();
+            return;
+        }
+        state.spoilt = false;
+        state.id = event.pointerId;
+        state.x = event.clientX;
+        state.y = event.clientY;
+        state.timer = setTimeout(function() {
+            state.id = -1;   // the release that follows picks nothing
+            state.dropClickUntil = performance.now() + 1000;
+            Module["kalveroLongPress"](state.x, state.y);
+        }, Long);
+    });
+    grid.addEventListener("pointermove", function(event) {
+        if (event.pointerId === state.id && Math.hypot(event.clientX - state.x, event.clientY - state.y) > Still)
+            cancel();
+    });
+    const lift = function(event) {
+        if (event.pointerType === "mouse")
+            return;
+        state.fingers = Math.max(0, state.fingers - 1);
+        if (event.pointerId !== state.id)
+            return;
+        const tap = event.type === "pointerup" && !state.spoilt;
+        cancel();
+        if (!tap)
+            return;
+        const cell = document.elementFromPoint(event.clientX, event.clientY);
+        const slot = cell && cell.closest(".slot") ? parseInt(cell.closest(".slot").id.slice(9), 10) : -1;
+        if (slot < 0)
+            return;
+        state.dropClickUntil = performance.now() + 1000;
+        Module["kalveroTap"](slot);
+    };
+    grid.addEventListener("pointerup", lift);
+    grid.addEventListener("pointercancel", lift);
+    grid.addEventListener("click", function(event) {
+        if (performance.now() < state.dropClickUntil) {   // the tap's own click: it has picked already
+            state.dropClickUntil = 0;
+            event.stopImmediatePropagation();
+            event.preventDefault();
+        }
+    }, true);
+    grid.addEventListener("contextmenu", function(event) {
+        if (performance.now() < state.dropClickUntil) {   // the browser's own long press: the menu is open
+            event.stopImmediatePropagation();
+            event.preventDefault();
+        }
+    }, true);
+});
+
 WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
 {
     page = this;
@@ -152,7 +247,7 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
     });
 
     m_opener = std::make_unique<PagePictureOpener>(
-        m_window, [this](const std::string &url) { usePicture(url); }, [this] { present(m_play.glance()); },
+        m_window, [this](val picture) { usePicture(picture); }, [this] { present(m_play.glance()); },
         [this] { return saveFocus(); },
         [this](const PagePictureOpener::Focus &focus) { restoreFocus(focus); });
 
@@ -177,8 +272,9 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
             y = corner.y + place.y + place.height / 2;
         } else {
             val box = m_window.call<val>("getBoundingClientRect");
-            x = int(event["clientX"].as<double>() - box["left"].as<double>());
-            y = int(event["clientY"].as<double>() - box["top"].as<double>());
+            const double scale = box["width"].as<double>() / forms::ToPixels(window::layout::ClientArea).width;
+            x = int((event["clientX"].as<double>() - box["left"].as<double>()) / scale);
+            y = int((event["clientY"].as<double>() - box["top"].as<double>()) / scale);
         }
         m_opener->showMenu(x, y, m_play.menu());
         return true;
@@ -198,7 +294,11 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
         if (!carriesFiles(event))
             return false;
         val files = event["dataTransfer"]["files"];
-        if (files["length"].as<int>() == 1 && !m_opener->dialogOpen())
+        if (m_opener->dialogOpen())
+            return true;
+        if (files["length"].as<int>() > 1)
+            m_opener->tell(window::texts::OnePictureAtATime);   // the game stays as it is
+        else if (files["length"].as<int>() == 1)
             m_opener->open(files[0]);
         return true;
     }, true);
@@ -207,6 +307,9 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
                                     [](int, const EmscriptenKeyboardEvent *event, void *window) -> EM_BOOL {
                                         return static_cast<WebWindow *>(window)->keyDown(*event);
                                     });
+    kalvero_watch_touch();
+    kalvero_watch_viewport();
+    layOut();
     Form_Load();
     m_window.call<void>("removeAttribute", std::string("aria-busy"));
     // The focus starts in the message box, at the start of the help text, once the
@@ -222,6 +325,8 @@ void WebWindow::focusMessageBox()
 {
     if (!web::Document()["activeElement"].strictlyEquals(web::Document()["body"]))
         return;   // the player was quicker
+    if (kalvero_coarse_pointer())
+        return;   // on a touch screen the focus would bring up the screen's keyboard
     m_text1.call<void>("focus", val::object());
     m_text1.call<void>("setSelectionRange", 0, 0);
     m_text1.set("scrollTop", 0);
@@ -265,7 +370,6 @@ std::string WebWindow::Markup()
         .attribute("aria-label", window::texts::MessageBoxName)
         .attribute("spellcheck", "false")
         .attribute("elementtiming", "Text1_0")
-        .attribute("autofocus", "")
         .text(withLineFeeds(window::texts::HelpText))
         .close();
     // A glance is announced as the board's new name.
@@ -290,6 +394,34 @@ void WebWindow::Picture2_Click(int index) { present(m_play.Picture2_Click(index)
 
 void WebWindow::endGlance() { present(m_play.endGlance()); }
 
+void WebWindow::layOut()
+{
+    // The whole window at the scale the viewport allows, centred on whole device pixels;
+    // the board drawn anew at its device pixels.
+    const double width = kalvero_viewport_width(), height = kalvero_viewport_height(), ratio = kalvero_pixel_ratio();
+    const double scale = window::layout::PageScale(width, height);
+    const forms::PixelRect client = forms::ToPixels(window::layout::ClientArea);
+    const auto centred = [ratio](double room) { return std::max(0.0, std::floor(room / 2 * ratio) / ratio); };
+    val root = web::Document()["documentElement"];
+    web::SetStyle(root, "--scale", std::to_string(scale));
+    web::SetStyle(root, "--left", std::to_string(centred(width - client.width * scale)) + "px");
+    web::SetStyle(root, "--top", std::to_string(centred(height - client.height * scale)) + "px");
+    m_board->setUnit(scale * ratio);
+    present(m_play.boardLost());
+}
+
+void WebWindow::boardReady() { present(m_play.boardLost()); }
+
+void WebWindow::pressedLong(double clientX, double clientY)
+{
+    if (m_play.glancing() || m_opener->dialogOpen())
+        return;
+    val box = m_window.call<val>("getBoundingClientRect");
+    const double scale = box["width"].as<double>() / forms::ToPixels(window::layout::ClientArea).width;
+    m_opener->showMenu(int((clientX - box["left"].as<double>()) / scale), int((clientY - box["top"].as<double>()) / scale),
+                       m_play.menu());
+}
+
 void WebWindow::present(const window::Shown &shown)
 {
     m_play.PaintBoard(*m_board);
@@ -302,10 +434,10 @@ void WebWindow::present(const window::Shown &shown)
     window::ApplyText(shown.text, *this);
 }
 
-void WebWindow::usePicture(const std::string &url)
+void WebWindow::usePicture(val picture)
 {
-    m_board->setSource(url);
-    present(m_play.pictureChanged(url.empty() ? window::Arrival::BuiltIn : window::Arrival::Opened));
+    m_board->setSource(picture);
+    present(m_play.pictureChanged(picture.isNull() ? window::Arrival::BuiltIn : window::Arrival::Opened));
 }
 
 bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)

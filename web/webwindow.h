@@ -35,6 +35,9 @@ public:
     void Command1_Click(int index);   // by button index, 0 to 3
     void Picture2_Click(int index);   // by slot, 0 to 29
     void endGlance();                 // the click that ends a glance (the page's input guard)
+    void layOut();                    // the viewport or its pixel ratio changed
+    void boardReady();                // the board's source is decoded
+    void pressedLong(double clientX, double clientY);   // a long press on the board: its menu
 
 private:
     void present(const window::Shown &shown);
@@ -45,7 +48,7 @@ private:
     bool keyDown(const EmscriptenKeyboardEvent &event);
     void moveFocus(bool backwards);   // Tab and Shift+Tab: a closed cycle
     int focusStop() const;            // where the focus is in the Tab cycle; -1 off it
-    void usePicture(const std::string &url);
+    void usePicture(web::val picture);   // null: the built-in one
     PagePictureOpener::Focus saveFocus() const;
     void restoreFocus(const PagePictureOpener::Focus &focus);
 

@@ -52,4 +52,21 @@ constexpr double ProjectorZoom(int width, int height)
     return 1.0;
 }
 
+// The page's scale: the largest of these at which the whole window fits a viewport;
+// whole and half factors keep every 50-pixel piece a whole number of CSS pixels.
+constexpr double PageScales[] = {4, 3.5, 3, 2.5, 2, 1.5, 1};
+
+// The factor the page shows the window at in a viewport of width x height CSS pixels:
+// the largest of PageScales that fits, or below 1 (a phone) the one that fits exactly.
+constexpr double PageScale(double width, double height)
+{
+    const double across = ClientArea.Width / forms::TwipsPerPixel, down = ClientArea.Height / forms::TwipsPerPixel;
+    for (const double scale : PageScales) {
+        if (across * scale <= width && down * scale <= height)
+            return scale;
+    }
+    const double fit = width / across < height / down ? width / across : height / down;
+    return fit > 0 ? fit : 0;
+}
+
 } // namespace window::layout

@@ -58,6 +58,8 @@ const std::string_view CannotOpenTitle = "Картината не може да 
 const std::string_view Understood = "Добре";
 const std::string_view DialogLabels[5] = {"Търси в:", "Име на файла:", "Вид на файла:", "Отвори", "Отказ"};
 
+const std::string_view OnePictureAtATime = "Отваря се по една картина наведнъж: пуснете само един файл.";
+
 std::string CannotOpen(std::string_view fileName, std::string_view reason)
 {
     std::string line("„");

@@ -38,6 +38,7 @@ extern const std::string_view CannotOpenTitle;
 extern const std::string_view Understood;                // the message box's button
 extern const std::string_view DialogLabels[5];           // look in, file name, file type, open, cancel
 std::string CannotOpen(std::string_view fileName, std::string_view reason);
+extern const std::string_view OnePictureAtATime;   // the page, when more than one file is dropped
 std::string_view Reason(picture::PictureError error);   // error != None
 
 } // namespace window::texts

@@ -1,5 +1,6 @@
 // tst_window.cpp: the play layer both faces drive: what each act does to the game, the
 // cursor, the glance and the message box, and what PaintBoard draws for it.
+#include "window/layout.h"
 #include "window/messagebox.h"
 #include "window/play.h"
 #include "window/texts.h"
@@ -76,6 +77,8 @@ private slots:
     void aPictureArrives_data();
     void aPictureArrives();
     void swapTextComesFromTheFacts();
+    void pageScale_data();
+    void pageScale();
 };
 
 void tst_Window::startUpDrawsEverySlotOnce()
@@ -252,6 +255,30 @@ void tst_Window::swapTextComesFromTheFacts()
     p.act(p.play.Picture2_Click(17));
     p.act(p.play.Command1_Click(2));
     QCOMPARE(p.box.text, std::string(window::texts::Solved) + "Разменям: 17 и 4\r\n");
+}
+
+void tst_Window::pageScale_data()
+{
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("the design size exactly") << 466.0 << 424.0 << 1.0;
+    QTest::newRow("a pixel short of 1.5") << 698.0 << 700.0 << 1.0;
+    QTest::newRow("1.5 exactly") << 699.0 << 636.0 << 1.5;
+    QTest::newRow("a 1366 x 768 laptop: the height decides") << 1366.0 << 768.0 << 1.5;
+    QTest::newRow("a projector") << 1920.0 << 1080.0 << 2.5;
+    QTest::newRow("never past 4") << 10000.0 << 10000.0 << 4.0;
+    QTest::newRow("a phone: fitted exactly") << 360.0 << 740.0 << 360.0 / 466;
+    QTest::newRow("a phone on its side") << 740.0 << 360.0 << 360.0 / 424;
+    QTest::newRow("nothing at all") << 0.0 << 0.0 << 0.0;
+}
+
+void tst_Window::pageScale()
+{
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(double, scale);
+    QCOMPARE(window::layout::PageScale(width, height), scale);
 }
 
 QTEST_APPLESS_MAIN(tst_Window)

@@ -7,6 +7,7 @@ import os
 import struct
 import sys
 import tempfile
+import time
 import traceback
 import zlib
 
@@ -15,7 +16,8 @@ from cdp import Browser, Image  # noqa: E402
 
 PAGE = os.path.abspath(sys.argv[1])
 CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "pictures")
-WINDOW = (167, 138)   # (800 - 466) / 2, (700 - 424) / 2
+VIEW = (640, 600)      # a viewport where the window shows at its design size
+WINDOW = (87, 88)     # (640 - 466) / 2, (600 - 424) / 2
 BOARD = (WINDOW[0] + 64, WINDOW[1] + 30)
 YELLOW, BLACK, WHITE = (255, 214, 0), (0, 0, 0), (255, 255, 255)
 HELP_FIRST = "Пъзел е вид игра, за не чак толкова възрастни"
@@ -117,13 +119,11 @@ class Page:
     def source(self):
         """The picture the board cuts from, decoded by the browser itself, as RGB rows."""
         data = self.js("""(async () => {
-            const style = getComputedStyle(document.getElementById('board'));
-            let url = style.getPropertyValue('--picture').trim() || style.getPropertyValue('--builtin').trim();
-            url = url.replace(/^url\\(["']?/, '').replace(/["']?\\)$/, '');
-            const bitmap = await createImageBitmap(await (await fetch(url)).blob());
+            const board = Module.kalveroBoard;
             const canvas = new OffscreenCanvas(300, 250);
             const context = canvas.getContext('2d');
-            context.drawImage(bitmap, 0, 0);
+            context.imageSmoothingEnabled = false;
+            context.drawImage(board.scaled, 0, 0, 300, 250);
             const rgba = context.getImageData(0, 0, 300, 250).data;
             let text = '';
             for (let i = 0; i < rgba.length; i += 4)
@@ -144,7 +144,7 @@ def expect_board(page, source, tiles, borders=(), mark=None, scale=1):
 def window_layout(page):
     box = page.js("(r => [r.x, r.y, r.width, r.height])(document.getElementById('Kalvero').getBoundingClientRect())")
     equal(box, [WINDOW[0], WINDOW[1], 466, 424], "window place")
-    equal(page.js("[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight]"), [800, 700],
+    equal(page.js("[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight]"), list(VIEW),
           "scrolling size")
     equal(page.js("document.title"), "kalvero.bg Изобразително изкуство - пъзел", "title")
     places = page.js("""Object.fromEntries(['Label1_0', 'board', 'Command1_0', 'Command1_1', 'Command1_2',
@@ -364,7 +364,7 @@ def glance(page):
     # A right click only ends it too, and the next one is the game's again.
     page.b.key("F2")
     page.click_slot(3, button="right")
-    equal(page.js("document.getElementById('board').className"), "", "the right click ends the glance")
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), "Пъзел", "the right click ends the glance")
     equal(page.js("document.getElementById('pictureMenu').hidden"), True, "and opens no menu")
     page.click_slot(3, button="right")
     equal(page.js("document.getElementById('pictureMenu').hidden"), False, "the next right click opens it")
@@ -374,9 +374,10 @@ def glance(page):
     page.click_slot(0)
     tiles = page.tiles()
     page.b.key("F2")
-    equal(page.js("document.getElementById('board').className"), "glance", "F2 after a click on the board")
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), "Цялата картина",
+          "F2 after a click on the board")
     page.js("document.getElementById('Command1_1').click(), 0")
-    equal(page.js("document.getElementById('board').className"), "", "a reader's click ends the glance")
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), "Пъзел", "a reader's click ends the glance")
     equal(page.tiles(), tiles, "and shuffles nothing")
 
 
@@ -413,14 +414,15 @@ def opening_pictures(page):
     page.press(1)
     page.click_slot(0)
     open_from_menu(page, exact)
-    page.b.wait_for("getComputedStyle(document.getElementById('board')).getPropertyValue('--picture') !== ''")
+    page.b.wait_for("!!Module.kalveroBoard.original")
     equal(page.tiles(), list(range(30)), "a new picture comes assembled")
     equal(page.picked(), [], "and with nothing picked")
     equal(page.text(), "", "and an empty message box")
     reference = Image(300, 250, [bytes(c for x in range(300) for c in pattern(x, y)) for y in range(250)])
     expect_board(page, reference, list(range(30)))
+    page.js("window.before = Module.kalveroBoard.original, 0")
     drop_file(page, wide)
-    page.b.wait_for("document.getElementById('board').style.getPropertyValue('--picture').length > 0 && "
+    page.b.wait_for("Module.kalveroBoard.original !== window.before && "
                     "document.getElementById('Picture2_0').title === '0'")
     page.b.next_frames(3)
     expect_board(page, reference, list(range(30)))   # the middle of a wide picture
@@ -428,18 +430,17 @@ def opening_pictures(page):
     long_gif = os.path.join(folder, "long.gif")
     with open(os.path.join(CORPUS, "48x40.gif"), "rb") as f, open(long_gif, "wb") as out:
         out.write(with_comment(f.read(), 400_000))
-    page.js("window.before = document.getElementById('board').style.getPropertyValue('--picture'), 0")
+    page.js("window.before = Module.kalveroBoard.original, 0")
     drop_file(page, long_gif)
     page.b.wait_for("document.getElementById('pictureRefused').open || "
-                    "document.getElementById('board').style.getPropertyValue('--picture') !== window.before")
+                    "Module.kalveroBoard.original !== window.before")
     equal(page.js("document.getElementById('pictureRefused').open"), False, "a long whole GIF opens")
     # The built-in one comes back from the menu, which then offers it no more.
     page.click_slot(3, button="right")
     item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
                    "(document.getElementById('builtInPicture').getBoundingClientRect())")
     page.b.mouse(*item)
-    equal(page.js("getComputedStyle(document.getElementById('board')).getPropertyValue('--picture')"), "",
-          "the built-in picture again")
+    equal(page.js("Module.kalveroBoard.original"), None, "the built-in picture again")
     page.click_slot(3, button="right")
     equal(page.js("document.getElementById('builtInPicture').getAttribute('aria-disabled')"), "true",
           "the built-in picture is offered only when another shows")
@@ -576,14 +577,149 @@ def expect_board_image(shot, source, tiles, borders, mark, scale):
                                           f"expected {expected}")
 
 
+# The page on every screen: its own browsers, each at the size and pixel ratio it needs.
+
+def expected_scale(width, height):
+    for scale in (4, 3.5, 3, 2.5, 2, 1.5, 1):
+        if 466 * scale <= width and 424 * scale <= height:
+            return scale
+    return min(width / 466, height / 424)
+
+
+def resize(b, width, height, scale=1, mobile=False):
+    b.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=scale, mobile=mobile)
+    b.next_frames(3)
+
+
+def window_box(page):
+    return page.js("(r => [r.x, r.y, r.width, r.height])(document.getElementById('Kalvero').getBoundingClientRect())")
+
+
+def scale_follows_the_viewport(b):
+    """The window at the largest whole or half scale that fits, below 1 exactly fitted, centred; the game stays."""
+    page = Page(b)
+    page.press(1)
+    page.click_slot(7)
+    tiles = page.tiles()
+    for width, height in ((800, 700), (1920, 1080), (1366, 768), (1280, 720), (3000, 1700), (10000, 10000),
+                          (360, 740), (740, 360), (1, 1), (640, 600)):
+        resize(b, width, height)
+        scale = expected_scale(width, height)
+        x, y, w, h = window_box(page)
+        check(abs(w - 466 * scale) < 0.01 and abs(h - 424 * scale) < 0.01,
+              f"{width} x {height}: the window {w:.2f} x {h:.2f} at scale {scale}")
+        check(abs(x - max(0, (width - w) / 2)) <= 1 and abs(y - max(0, (height - h) / 2)) <= 1,
+              f"{width} x {height}: centred at ({x}, {y})")
+        equal(page.js("[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight]"),
+              [width, height], f"{width} x {height}: nothing to scroll to")
+        canvas = page.js("(c => [c.width, c.height])(document.getElementById('boardCanvas'))")
+        equal(canvas, [max(1, round(300 * scale)), max(1, round(250 * scale))], f"{width} x {height}: board at device pixels")
+    equal(page.tiles(), tiles, "the game as it was")
+    equal(page.picked(), [7], "the pick as it was")
+    expect_board(page, page.source(), tiles, borders=(7,))
+
+
+def no_seams(b):
+    """At 125 % and 150 % the board is one surface: no line of the window's colour crosses the painting."""
+    page = Page(b)
+    for ratio, width, height in ((1.25, 640, 600), (1.5, 640, 600), (1.25, 1536, 730), (1.5, 1280, 620)):
+        resize(b, width, height, ratio)
+        page.press(1)
+        page.js("document.getElementById('board').style.background = 'none', 0")   # a gap shows the window's colour
+        b.next_frames(3)
+        x, y, w, h = page.js("(r => [r.x, r.y, r.width, r.height])"
+                             "(document.getElementById('boardCanvas').getBoundingClientRect())")
+        shot = Image.from_png(base64.b64decode(b.call("Page.captureScreenshot", format="png")["data"]))
+        left, top = int(x * ratio) + 1, int(y * ratio) + 1
+        right, bottom = int((x + w) * ratio) - 1, int((y + h) * ratio) - 1
+        lavender = [(px, py) for py in range(top, bottom) for px in range(left, right)
+                    if all(abs(a - b2) <= 6 for a, b2 in zip(shot.pixel(px, py), (192, 192, 255)))]
+        equal(lavender[:5], [], f"window-coloured pixels on the board at {ratio} in {width} x {height}")
+
+
+def touch(b, points, kind):
+    b.call("Input.dispatchTouchEvent", type=kind, touchPoints=[dict(x=x, y=y, id=i) for i, (x, y) in enumerate(points)])
+
+
+def touch_plays(b):
+    """A tap picks on release and shows its border at once; a long press opens the menu; two fingers do neither."""
+    b.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    resize(b, *VIEW, mobile=True)
+    page = Page(b)
+    equal(page.active(), "", "on a touch screen the message box takes no focus at load")
+    source = page.source()
+    page.press(1)
+    tiles = page.tiles()
+    at = slot_centre(8)
+    # Whether the piece was already picked when the browser's click came after the tap.
+    page.js("document.addEventListener('click', e => { window.pickedAtClick = e.target.getAttribute('aria-selected'); },"
+            " true), 0")
+    touch(b, [at], "touchStart")
+    equal(page.picked(), [], "a finger down picks nothing yet")
+    touch(b, [], "touchEnd")
+    equal(page.picked(), [8], "the tap picks on release")
+    equal(page.js("window.pickedAtClick || 'no click'"), "true", "before any click the browser makes of it")
+    expect_board(page, source, tiles, borders=(8,))
+    touch(b, [at], "touchStart")
+    touch(b, [], "touchEnd")
+    page.press(2)
+    equal(page.text(), f"Разменям: {tiles[8]} и {tiles[8]}\n", "a second tap is a second pick, not a zoom")
+    # Two fingers: no pick, no menu.
+    touch(b, [slot_centre(3), slot_centre(20)], "touchStart")
+    time.sleep(0.7)
+    touch(b, [], "touchEnd")
+    equal(page.picked(), [], "two fingers pick nothing")
+    equal(page.js("document.getElementById('pictureMenu').hidden"), True, "and open no menu")
+    # A long press opens the board's menu, whose items take a finger; the release picks nothing.
+    touch(b, [slot_centre(12)], "touchStart")
+    time.sleep(0.7)
+    equal(page.js("document.getElementById('pictureMenu').hidden"), False, "a long press opens the menu")
+    touch(b, [], "touchEnd")
+    equal(page.picked(), [], "the long press picks nothing")
+    heights = page.js("[...document.querySelectorAll('#pictureMenu [role=menuitem]')]"
+                      ".map(e => e.getBoundingClientRect().height)")
+    check(min(heights) >= 44, f"menu items at least 44 CSS pixels tall for a finger: {heights}")
+    page.b.key("Escape")
+    # A resize in the middle of a long press keeps the window whole and the game as it was.
+    touch(b, [slot_centre(12)], "touchStart")
+    resize(b, 700, 650, mobile=True)
+    time.sleep(0.7)
+    touch(b, [], "touchEnd")
+    page.b.key("Escape")
+    resize(b, *VIEW, mobile=True)
+    equal(page.tiles(), tiles, "the game as it was")
+    equal(page.picked(), [], "nothing picked, as before")
+
+
+def two_files_dropped(page):
+    folder = tempfile.mkdtemp(prefix="kalvero-two-")
+    paths = [os.path.join(folder, name) for name in ("a.png", "b.png")]
+    for path in paths:
+        write_png(path, 30, 25, pattern)
+    page.press(1)
+    page.click_slot(2)
+    tiles = page.tiles()
+    data = dict(items=[], files=paths, dragOperationsMask=1)
+    for kind in ("dragEnter", "dragOver", "drop"):
+        page.b.call("Input.dispatchDragEvent", type=kind, x=WINDOW[0] + 200, y=WINDOW[1] + 350, data=data)
+    equal(wait_for_refusal(page), "Отваря се по една картина наведнъж: пуснете само един файл.", "told plainly")
+    page.b.key("Enter")
+    equal(page.tiles(), tiles, "the game as it was")
+    equal(page.picked(), [2], "the pick as it was")
+    equal(page.js("Module.kalveroBoard.original"), None, "the picture as it was")
+
+
 CHECKS = [window_layout, startup_pixels_and_tooltips, shuffle_picks_swap_undo, solved_text, tab_cycle,
-          keyboard_game, accessibility_tree, glance, opening_pictures, refusals]
+          keyboard_game, accessibility_tree, glance, opening_pictures, refusals, two_files_dropped]
+# Checks that bring their own browser (a size, a pixel ratio, touch).
+OWN_BROWSER = [(sharp_at_device_pixel_ratio_two, dict(scale=2)), (scale_follows_the_viewport, {}), (no_seams, {}),
+               (touch_plays, {})]
 
 
 def main():
     passed = failed = 0
     only = set(os.environ.get("KALVERO_PAGE_CHECKS", "").split(",")) - {""}
-    with Browser() as browser:
+    with Browser(*VIEW) as browser:
         for test in CHECKS:
             if only and test.__name__ not in only:
                 continue
@@ -596,15 +732,19 @@ def main():
                 print(f"FAIL!  : {test.__name__}: {error}", flush=True)
                 if not isinstance(error, Failure):
                     traceback.print_exc()
-    if not only or "sharp_at_device_pixel_ratio_two" in only:
-        with Browser(scale=2) as browser2:
+    for test, options in OWN_BROWSER:
+        if only and test.__name__ not in only:
+            continue
+        with Browser(*VIEW, **options) as own:
             try:
-                sharp_at_device_pixel_ratio_two(browser2)
+                test(own)
                 passed += 1
-                print("PASS   : sharp_at_device_pixel_ratio_two", flush=True)
+                print(f"PASS   : {test.__name__}", flush=True)
             except Exception as error:
                 failed += 1
-                print(f"FAIL!  : sharp_at_device_pixel_ratio_two: {error}", flush=True)
+                print(f"FAIL!  : {test.__name__}: {error}", flush=True)
+                if not isinstance(error, Failure):
+                    traceback.print_exc()
     print(f"Totals: {passed} passed, {failed} failed")
     return 1 if failed else 0
 
