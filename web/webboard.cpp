@@ -114,7 +114,8 @@ void WebBoard::Write(web::Markup &markup)
         .attribute("role", "grid")
         .attribute("aria-label", window::texts::BoardName)
         .attribute("aria-rowcount", std::to_string(model::GridRows))
-        .attribute("aria-colcount", std::to_string(model::GridColumns));
+        .attribute("aria-colcount", std::to_string(model::GridColumns))
+        .attribute("elementtiming", "board");
     markup.open("canvas", "boardCanvas")
         .attribute("width", std::to_string(frame.place(model::PieceCount - 1).x + frame.place(model::PieceCount - 1).width))
         .attribute("height", std::to_string(frame.place(model::PieceCount - 1).y + frame.place(model::PieceCount - 1).height))
