@@ -79,7 +79,7 @@ int openOne(const QString &path)
     });
     clock.start();
     tick.start();
-    window.opener()->open(decoder::FileName::fromPath(path));
+    window.opener()->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
     const bool done = settled.wait(20000);
     std::printf("%.0f %.1f %lld %s\n", milliseconds(clock), longest, peakKiB() - plain,
                 !done ? "none" : chosen.isEmpty() ? "refused" : "opened");
@@ -137,7 +137,7 @@ int main(int argc, char **argv)
             timer.start();
             const decoder::Decoded decoded = decoder::DecodePicture(bytes, QSize(300, 250));
             times.push_back(milliseconds(timer));
-            if (decoded.error != decoder::PictureError::None)
+            if (decoded.error != picture::PictureError::None)
                 std::fprintf(stderr, "bench_open: %s was refused\n", qPrintable(path));
         }
         std::sort(times.begin(), times.end());

@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     const std::size_t window1000 = std::min<std::size_t>(1000, swapTimes.size() / 2);
     const double start = median({swapTimes.begin(), swapTimes.begin() + long(window1000)});
     const double end = median({swapTimes.end() - long(window1000), swapTimes.end()});
-    const auto &history = window.game().history();
+    const auto &history = window.play().game().history();
     const int lines = window.findChild<QPlainTextEdit *>()->document()->blockCount();
 
     std::printf("swaps             %d (log: %d lines, history depth %zu)\n", swaps, lines, history.depth());

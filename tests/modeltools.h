@@ -4,9 +4,11 @@
 
 #include "forms/random.h"
 #include "model/game.h"
+#include "window/messagebox.h"
 
 #include <cassert>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,20 +26,15 @@ private:
     std::size_t m_drawn = 0;
 };
 
-// What a command's text change does to a message box.
-inline void ApplyTextChange(std::string &box, const model::TextChange &change)
+// The message box as a string. The game's text reaches it as it reaches a face's box:
+// window::TextFor makes the change, window::ApplyText applies it.
+class StringBox final : public window::MessageBox
 {
-    switch (change.kind) {
-    case model::TextChange::Kind::Keep:
-        break;
-    case model::TextChange::Kind::Empty:
-        box.clear();
-        break;
-    case model::TextChange::Kind::Append:
-        box += change.text;
-        break;
-    case model::TextChange::Kind::Replace:
-        box = change.text;
-        break;
-    }
-}
+public:
+    explicit StringBox(std::string_view start = {}) : text(start) {}
+    void setText(std::string_view whole) override { text = whole; }
+    void append(std::string_view line) override { text += line; }
+    void show(const model::CommandResult &result) { window::ApplyText(window::TextFor(result), *this); }
+
+    std::string text;
+};

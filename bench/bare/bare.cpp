@@ -9,6 +9,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <string_view>
+
+namespace {
+
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -24,12 +32,11 @@ int main(int argc, char **argv)
         label->setPixmap(picture.copy((i / 5) * 50, (i % 5) * 50, 50, 50));
         label->setToolTip(QString::number(i));
     }
-    auto *text = new QPlainTextEdit(QString::fromUtf8(window::texts::HelpText.data()), &window);
+    auto *text = new QPlainTextEdit(utf8(window::texts::HelpText), &window);
     text->setGeometry(8, 296, 449, 121);
     const int tops[4] = {40, 72, 200, 240};
     for (int i = 0; i < 4; ++i) {
-        auto *button = new QPushButton(QString::fromUtf8(window::texts::Commands[i].data(),
-                                                         qsizetype(window::texts::Commands[i].size())), &window);
+        auto *button = new QPushButton(utf8(window::texts::Commands[i]), &window);
         button->setGeometry(376, tops[i], 81, 25);
     }
     window.show();

@@ -1,8 +1,9 @@
-// tst_game.cpp: picks, swap, shuffle, undo, clear, the move log and the history's depth rules.
+// tst_model.cpp: picks, swap, shuffle, undo, clear, the move log and the history's depth rules.
 #include "forms/random.h"
 #include "model/game.h"
 #include "window/layout.h"
 #include "picture/picture.h"
+#include "window/messagebox.h"
 #include "window/texts.h"
 #include "modeltools.h"
 
@@ -12,12 +13,12 @@
 
 using model::Arrangement;
 using model::Game;
-using model::TextChange;
+using model::Log;
 
 namespace {
 
 // Renders an arrangement as its five rows, so that a failed comparison shows the board.
-QString board(const Arrangement &arrangement)
+QString asRows(const Arrangement &arrangement)
 {
     QStringList rows;
     for (int row = 0; row < model::GridRows; ++row) {
@@ -43,13 +44,13 @@ QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsiz
 struct Session
 {
     Game game;
-    std::string box{window::texts::HelpText};
+    StringBox box{window::texts::HelpText};
     ScriptedRandom random{{0.0625f, 0.1875f}};
 
     model::CommandResult command(model::Command which)
     {
         const auto result = game.Command1_Click(int(which), random);
-        ApplyTextChange(box, result.text);
+        box.show(result);
         return result;
     }
     void click(std::initializer_list<int> boxes)
@@ -73,14 +74,14 @@ void checkHistory(const Game &game)
 {
     const auto &history = game.history();
     QVERIFY(history.depth() >= 1);
-    QCOMPARE(board(history.level(0)), board(model::OrderedArrangement()));
+    QCOMPARE(asRows(history.level(0)), asRows(model::OrderedArrangement()));
     for (std::size_t k = 0; k < history.depth(); ++k)
-        QVERIFY2(model::IsPermutation(history.level(k)), qPrintable(board(history.level(k))));
+        QVERIFY2(model::IsPermutation(history.level(k)), qPrintable(asRows(history.level(k))));
 }
 
 } // namespace
 
-class tst_Game : public QObject
+class tst_Model : public QObject
 {
     Q_OBJECT
 
@@ -111,7 +112,7 @@ private slots:
     void projectorTakesTheLargestZoomThatFits();
 };
 
-void tst_Game::startsAssembledWithPlainTileTexts()
+void tst_Model::startsAssembledWithPlainTileTexts()
 {
     Game game;
     QCOMPARE(game.history().depth(), std::size_t(1));
@@ -122,7 +123,7 @@ void tst_Game::startsAssembledWithPlainTileTexts()
     QCOMPARE(game.history().currentText(29), std::string_view("29"));
 }
 
-void tst_Game::picks_data()
+void tst_Model::picks_data()
 {
     QTest::addColumn<QList<int>>("clicks");
     QTest::addColumn<bool>("second");
@@ -138,7 +139,7 @@ void tst_Game::picks_data()
     QTest::newRow("four clicks") << QList<int>{0, 29, 1, 28} << true << 1 << 28 << QList<int>{1, 28};
 }
 
-void tst_Game::picks()
+void tst_Model::picks()
 {
     QFETCH(QList<int>, clicks);
     Session session;
@@ -161,24 +162,24 @@ void tst_Game::picks()
     QCOMPARE(history.depth(), std::size_t(2));   // clicks never touch the history
 }
 
-void tst_Game::swapDeclinesWithoutTwoPicks()
+void tst_Model::swapDeclinesWithoutTwoPicks()
 {
     Session session;
     QVERIFY(!session.command(model::Command::Swap).wentThrough);
     session.click({6});
     const auto result = session.command(model::Command::Swap);
     QVERIFY(!result.wentThrough);
-    QCOMPARE(result.text.kind, TextChange::Kind::Keep);
+    QCOMPARE(result.log, Log::Keep);
     QCOMPARE(session.game.history().depth(), std::size_t(1));
     QCOMPARE(session.bordered(), QList<int>{6});
-    QCOMPARE(utf8(session.box), utf8(window::texts::HelpText));
+    QCOMPARE(utf8(session.box.text), utf8(window::texts::HelpText));
     // The pick survives, and the next click makes the second one.
     session.click({9});
     QVERIFY(session.command(model::Command::Swap).wentThrough);
     QCOMPARE(session.game.history().currentTile(6), 9);
 }
 
-void tst_Game::swapExchangesTheTwoPickedTiles()
+void tst_Model::swapExchangesTheTwoPickedTiles()
 {
     Session session;
     session.command(model::Command::Shuffle);
@@ -188,18 +189,17 @@ void tst_Game::swapExchangesTheTwoPickedTiles()
     QVERIFY(result.wentThrough);
     Arrangement expected = before;
     std::swap(expected[8], expected[15]);
-    QCOMPARE(board(session.game.history().current()), board(expected));
-    QCOMPARE(board(session.game.history().level(1)), board(before));
+    QCOMPARE(asRows(session.game.history().current()), asRows(expected));
+    QCOMPARE(asRows(session.game.history().level(1)), asRows(before));
     QCOMPARE(session.game.history().depth(), std::size_t(3));
-    QCOMPARE(utf8(result.text.text),
-             QStringLiteral("Разменям: %1 и %2\r\n").arg(before[15]).arg(before[8]));
+    QCOMPARE(utf8(window::TextFor(result).text), QStringLiteral("Разменям: %1 и %2\r\n").arg(before[15]).arg(before[8]));
     QVERIFY(session.bordered().isEmpty());
     QVERIFY(!session.game.picks().FirstPicked && !session.game.picks().SecondPicked);
     QCOMPARE(session.game.picks().PickedBoxA, 8);   // the boxes are kept
     QCOMPARE(session.game.picks().PickedBoxB, 15);
 }
 
-void tst_Game::swapOfOneBoxWithItself()
+void tst_Model::swapOfOneBoxWithItself()
 {
     Session session;
     session.command(model::Command::Shuffle);
@@ -210,45 +210,45 @@ void tst_Game::swapOfOneBoxWithItself()
     session.click({20, 20});
     const auto result = session.command(model::Command::Swap);
     QVERIFY(result.wentThrough);
-    QCOMPARE(board(session.game.history().current()), board(before));
+    QCOMPARE(asRows(session.game.history().current()), asRows(before));
     QCOMPARE(session.game.history().depth(), std::size_t(4));
-    QCOMPARE(utf8(result.text.text), QStringLiteral("Разменям: %1 и %1\r\n").arg(tile));
+    QCOMPARE(utf8(window::TextFor(result).text), QStringLiteral("Разменям: %1 и %1\r\n").arg(tile));
     QVERIFY(session.command(model::Command::Undo).wentThrough);
-    QCOMPARE(board(session.game.history().current()), board(before));
+    QCOMPARE(asRows(session.game.history().current()), asRows(before));
     QCOMPARE(session.game.history().depth(), std::size_t(3));
 }
 
-void tst_Game::logAndSuccessMessage()
+void tst_Model::logAndSuccessMessage()
 {
     Session session;
-    session.box = "typed by the player";
+    session.box.text = "typed by the player";
     session.click({0, 1});
     auto result = session.command(model::Command::Swap);
-    QCOMPARE(result.text.kind, TextChange::Kind::Append);
+    QCOMPARE(result.log, Log::Swapped);
     QVERIFY(!session.game.isSolved());
-    QCOMPARE(utf8(session.box), QStringLiteral("typed by the playerРазменям: 1 и 0\r\n"));
+    QCOMPARE(utf8(session.box.text), QStringLiteral("typed by the playerРазменям: 1 и 0\r\n"));
 
     session.click({2, 3});
     session.command(model::Command::Swap);
-    QCOMPARE(utf8(session.box), QStringLiteral("typed by the playerРазменям: 1 и 0\r\nРазменям: 3 и 2\r\n"));
+    QCOMPARE(utf8(session.box.text), QStringLiteral("typed by the playerРазменям: 1 и 0\r\nРазменям: 3 и 2\r\n"));
     session.click({3, 2});
     session.command(model::Command::Swap);
     QVERIFY(!session.game.isSolved());
     session.click({1, 0});
     result = session.command(model::Command::Swap);
-    QCOMPARE(result.text, (TextChange{TextChange::Kind::Replace, "Правилно подреден пъзел!"}));
-    QCOMPARE(utf8(session.box), QStringLiteral("Правилно подреден пъзел!"));
+    QCOMPARE(result.log, Log::Solved);
+    QCOMPARE(utf8(session.box.text), QStringLiteral("Правилно подреден пъзел!"));
 
     // The announcement has no line break: the next line follows on the same line.
     session.click({5, 5});
     session.command(model::Command::Swap);
-    QCOMPARE(utf8(session.box), QStringLiteral("Правилно подреден пъзел!"));   // still assembled
+    QCOMPARE(utf8(session.box.text), QStringLiteral("Правилно подреден пъзел!"));   // still assembled
     session.click({5, 6});
     session.command(model::Command::Swap);
-    QCOMPARE(utf8(session.box), QStringLiteral("Правилно подреден пъзел!Разменям: 6 и 5\r\n"));
+    QCOMPARE(utf8(session.box.text), QStringLiteral("Правилно подреден пъзел!Разменям: 6 и 5\r\n"));
 }
 
-void tst_Game::solvedLooksAtEverySlot_data()
+void tst_Model::solvedLooksAtEverySlot_data()
 {
     QTest::addColumn<int>("a");
     QTest::addColumn<int>("b");
@@ -256,32 +256,32 @@ void tst_Game::solvedLooksAtEverySlot_data()
     QTest::newRow("last two slots") << 28 << 29;
 }
 
-void tst_Game::solvedLooksAtEverySlot()
+void tst_Model::solvedLooksAtEverySlot()
 {
     // The assembled board with only slots a and b exchanged is not solved.
     QFETCH(int, a);
     QFETCH(int, b);
     Session session;
     session.click({a, b});
-    QCOMPARE(session.command(model::Command::Swap).text.kind, TextChange::Kind::Append);
+    QCOMPARE(session.command(model::Command::Swap).log, Log::Swapped);
     QVERIFY(!session.game.isSolved());
     session.click({a, b});
-    QCOMPARE(session.command(model::Command::Swap).text.kind, TextChange::Kind::Replace);
+    QCOMPARE(session.command(model::Command::Swap).log, Log::Solved);
     QVERIFY(session.game.isSolved());
 }
 
-void tst_Game::logNamesTilesNotSlots()
+void tst_Model::logNamesTilesNotSlots()
 {
     Session session;
     session.command(model::Command::Shuffle);
     const auto &current = session.game.history().current();
-    QCOMPARE(board(current).left(5), QStringLiteral("2 17 "));   // slot 0 shows tile 2, slot 5 tile 17
+    QCOMPARE(asRows(current).left(5), QStringLiteral("2 17 "));   // slot 0 shows tile 2, slot 5 tile 17
     session.click({0, 1});
     session.command(model::Command::Swap);
-    QCOMPARE(utf8(session.box), QStringLiteral("Разменям: 15 и 2\r\n"));
+    QCOMPARE(utf8(session.box.text), QStringLiteral("Разменям: 15 и 2\r\n"));
 }
 
-void tst_Game::undo()
+void tst_Model::undo()
 {
     Session session;
     session.click({0, 7});
@@ -291,8 +291,8 @@ void tst_Game::undo()
     const Arrangement afterFirst = session.game.history().level(1);
     session.click({10, 11});   // picks pending across the undo
     QVERIFY(session.command(model::Command::Undo).wentThrough);
-    QCOMPARE(board(session.game.history().current()), board(afterFirst));
-    QCOMPARE(session.box, std::string());   // the whole log, not only its last line
+    QCOMPARE(asRows(session.game.history().current()), asRows(afterFirst));
+    QCOMPARE(session.box.text, std::string());   // the whole log, not only its last line
     QVERIFY(session.bordered().isEmpty());
     QVERIFY(session.command(model::Command::Undo).wentThrough);
     QVERIFY(session.game.isSolved());
@@ -306,13 +306,13 @@ void tst_Game::undo()
     QVERIFY(!session.command(model::Command::Undo).wentThrough);
 }
 
-void tst_Game::undoAtDepthOneKeepsEverything()
+void tst_Model::undoAtDepthOneKeepsEverything()
 {
     Session session;
     session.click({4, 9});
     const auto result = session.command(model::Command::Undo);
     QVERIFY(!result.wentThrough);
-    QCOMPARE(utf8(session.box), utf8(window::texts::HelpText));
+    QCOMPARE(utf8(session.box.text), utf8(window::texts::HelpText));
     QCOMPARE(session.bordered(), (QList<int>{4, 9}));
     QVERIFY(session.game.picks().SecondPicked);
     // The picks still work for a swap.
@@ -320,7 +320,7 @@ void tst_Game::undoAtDepthOneKeepsEverything()
     QCOMPARE(session.game.history().currentTile(4), 9);
 }
 
-void tst_Game::clearDropsPicksAndHistory()
+void tst_Model::clearDropsPicksAndHistory()
 {
     Session session;
     session.command(model::Command::Shuffle);
@@ -329,7 +329,7 @@ void tst_Game::clearDropsPicksAndHistory()
     session.click({2, 3});
     const auto result = session.command(model::Command::Clear);
     QVERIFY(result.wentThrough);
-    QCOMPARE(session.box, std::string());
+    QCOMPARE(session.box.text, std::string());
     QVERIFY(session.game.isSolved());
     QCOMPARE(session.game.history().depth(), std::size_t(1));
     QVERIFY(session.bordered().isEmpty());
@@ -337,7 +337,7 @@ void tst_Game::clearDropsPicksAndHistory()
     QVERIFY(!session.command(model::Command::Swap).wentThrough);   // the picks went too
 }
 
-void tst_Game::shuffleDrawsWithTheIndexFormula_data()
+void tst_Model::shuffleDrawsWithTheIndexFormula_data()
 {
     QTest::addColumn<QList<float>>("draws");
     QTest::addColumn<QList<int>>("expected");
@@ -354,7 +354,7 @@ void tst_Game::shuffleDrawsWithTheIndexFormula_data()
                                                24, 9,  29, 7,  28, 3, 5,  4,  26, 19, 6, 8,  17, 11, 25};
 }
 
-void tst_Game::shuffleDrawsWithTheIndexFormula()
+void tst_Model::shuffleDrawsWithTheIndexFormula()
 {
     QFETCH(QList<float>, draws);
     QFETCH(QList<int>, expected);
@@ -362,12 +362,12 @@ void tst_Game::shuffleDrawsWithTheIndexFormula()
     ScriptedRandom random(std::vector<float>(draws.begin(), draws.end()));
     const auto result = game.Shuffle(random);
     QVERIFY(result.wentThrough);
-    QCOMPARE(result.text.kind, TextChange::Kind::Empty);
+    QCOMPARE(result.log, Log::Empty);
     QCOMPARE(random.drawn(), std::size_t(29));
-    QCOMPARE(board(game.history().current()), board(arrangementOf(expected)));
+    QCOMPARE(asRows(game.history().current()), asRows(arrangementOf(expected)));
 }
 
-void tst_Game::shuffleIsAPermutationAndRepeatsForASeed()
+void tst_Model::shuffleIsAPermutationAndRepeatsForASeed()
 {
     Game first, second;
     forms::ClockRandom a(2024), b(2024);
@@ -379,23 +379,23 @@ void tst_Game::shuffleIsAPermutationAndRepeatsForASeed()
         second.Shuffle(b);
         QCOMPARE(first.history().depth(), std::size_t(2));
         QVERIFY(model::IsPermutation(first.history().current()));
-        QCOMPARE(board(first.history().current()), board(second.history().current()));
+        QCOMPARE(asRows(first.history().current()), asRows(second.history().current()));
         QVERIFY(!first.picks().FirstPicked);
     }
 }
 
-void tst_Game::unknownCommandOnlyRepaints()
+void tst_Model::unknownCommandOnlyRepaints()
 {
     Session session;
     session.click({1, 2});
     const auto result = session.game.Command1_Click(7, session.random);
     QVERIFY(result.wentThrough);
-    QCOMPARE(result.text.kind, TextChange::Kind::Keep);
+    QCOMPARE(result.log, Log::Keep);
     QVERIFY(session.bordered().isEmpty());
     QCOMPARE(session.game.history().depth(), std::size_t(1));
 }
 
-void tst_Game::randomPlayKeepsTheHistoryWhole()
+void tst_Model::randomPlayKeepsTheHistoryWhole()
 {
     std::mt19937 chooser(7);
     Session session;
@@ -424,7 +424,7 @@ void tst_Game::randomPlayKeepsTheHistoryWhole()
     }
 }
 
-void tst_Game::fortyThousandSwapsAndBack()
+void tst_Model::fortyThousandSwapsAndBack()
 {
     // Far past the 32,767 levels a 16-bit item count could hold.
     Game game;
@@ -442,7 +442,7 @@ void tst_Game::fortyThousandSwapsAndBack()
     QVERIFY(game.isSolved());
 }
 
-void tst_Game::helpTextIsExact()
+void tst_Model::helpTextIsExact()
 {
     const QString help = utf8(window::texts::HelpText);
     QCOMPARE(help.size(), 1302);
@@ -459,7 +459,7 @@ void tst_Game::helpTextIsExact()
     QCOMPARE(utf8(window::texts::Solved), QStringLiteral("Правилно подреден пъзел!"));
 }
 
-void tst_Game::cropKeepsTheBoardsProportions_data()
+void tst_Model::cropKeepsTheBoardsProportions_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
@@ -476,7 +476,7 @@ void tst_Game::cropKeepsTheBoardsProportions_data()
     QTest::newRow("museum scan, a little wide") << 14645 << 12158 << QList<int>{27, 0, 14590, 12158};
 }
 
-void tst_Game::cropKeepsTheBoardsProportions()
+void tst_Model::cropKeepsTheBoardsProportions()
 {
     QFETCH(int, width);
     QFETCH(int, height);
@@ -485,7 +485,7 @@ void tst_Game::cropKeepsTheBoardsProportions()
     QCOMPARE((QList<int>{rect.x, rect.y, rect.width, rect.height}), crop);
 }
 
-void tst_Game::projectorTakesTheLargestZoomThatFits_data()
+void tst_Model::projectorTakesTheLargestZoomThatFits_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
@@ -499,12 +499,12 @@ void tst_Game::projectorTakesTheLargestZoomThatFits_data()
     QTest::newRow("800 x 600") << 800 << 570 << 1.0;
 }
 
-void tst_Game::projectorTakesTheLargestZoomThatFits()
+void tst_Model::projectorTakesTheLargestZoomThatFits()
 {
     QFETCH(int, width);
     QFETCH(int, height);
     QTEST(window::layout::ProjectorZoom(width, height), "zoom");
 }
 
-QTEST_APPLESS_MAIN(tst_Game)
-#include "tst_game.moc"
+QTEST_APPLESS_MAIN(tst_Model)
+#include "tst_model.moc"

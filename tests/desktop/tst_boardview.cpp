@@ -1,30 +1,40 @@
-// tst_board.cpp: the board's twips geometry, the picture it is cut from, and what
-// each slot of the one board widget shows, tells and answers.
+// tst_boardview.cpp: the picture the board is cut from, and what each slot of the
+// one board widget shows, tells and answers, as the play layer drives it.
 #include "desktop/boardview.h"
-#include "forms/random.h"
-#include "model/game.h"
-#include "board/geometry.h"
+#include "window/play.h"
 #include "testimages.h"
 
 #include <QFile>
 #include <QHelpEvent>
-#include <QSignalSpy>
 #include <QToolTip>
+
+#include <cstdint>
 
 namespace {
 
-// A game and its board on a plain window, built as at start-up.
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// A game and its board on a plain window, built as at start-up; every act is
+// presented as the window presents it: the board painted, then told what changed.
 struct Board
 {
+    window::Play play;
     QWidget window;
-    BoardView view{&window};
-    model::Game game;
+    BoardView view{play, [this](const window::Shown &shown) { present(shown); }, &window};
 
-    Board()
+    explicit Board(std::uint32_t seed = 1) : play(forms::ClockRandom(seed))
     {
         window.resize(466, 424);
-        view.BuildBoard(game);
+        play.PaintBoard(view);
     }
+    void present(const window::Shown &shown)
+    {
+        play.PaintBoard(view);
+        view.shown(shown);
+    }
+    void command(model::Command which) { present(play.Command1_Click(int(which))); }
+    const board::SlotFrame &slot(int index) const { return play.board().slot(index); }
+    int tile(int index) const { return play.game().history().currentTile(index); }
     bool show()
     {
         window.show();
@@ -49,74 +59,21 @@ double difference(const QImage &a, const QImage &b)
 
 } // namespace
 
-class tst_Board : public QObject
+class tst_BoardView : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void locatePieceAndSlotPlaces();
-    void pieceSizeFromTheHolder_data();
-    void pieceSizeFromTheHolder();
-    void slotsTileTheHolderExactly();
     void pictureIsABaselineJfif();
     void everyPieceCanBeToldApart();
     void buildShowsTheAssembledPicture();
     void paintShowsEachSlotsTileAfterAShuffle();
     void borderIsOneLineAroundTheTile();
-    void rebuildRepaintsEverySlot();
+    void newSourceShowsInEverySlot();
     void clicksAndTooltipsFollowTheSlots();
 };
 
-void tst_Board::locatePieceAndSlotPlaces()
-{
-    const board::PieceOffset tile13 = board::LocatePiece(13, 750, 750);
-    QCOMPARE(tile13.SourceX, 1500.0f);
-    QCOMPARE(tile13.SourceY, 2250.0f);
-    const auto places = board::SlotPlaces(board::Picture1);
-    QCOMPARE(places[7], (forms::TwipRect{1710, 1950, 750, 750}));
-    QCOMPARE(places[4], (forms::TwipRect{960, 3450, 750, 750}));
-    QCOMPARE(places[5], (forms::TwipRect{1710, 450, 750, 750}));
-    QCOMPARE(places[29], (forms::TwipRect{4710, 3450, 750, 750}));
-    QCOMPARE(forms::ToPixels(places[29]), (forms::PixelRect{314, 230, 50, 50}));
-    // The last column and row are cut from (250, 200) of the picture.
-    const board::PieceOffset tile29 = board::LocatePiece(29, 750, 750);
-    QCOMPARE(forms::ToPixels({tile29.SourceX, tile29.SourceY, 750, 750}), (forms::PixelRect{250, 200, 50, 50}));
-}
-
-void tst_Board::pieceSizeFromTheHolder_data()
-{
-    QTest::addColumn<float>("width");
-    QTest::addColumn<float>("pieceWidth");
-    QTest::newRow("design") << 4500.0f << 750.0f;
-    QTest::newRow("5 twips wider drops the rest") << 4505.0f << 750.0f;
-    QTest::newRow("half rounds up to a multiple of 6") << 4505.5f << 751.0f;   // 4506
-    QTest::newRow("half rounds down") << 4504.5f << 750.0f;                    // 4504
-    QTest::newRow("half above a multiple stays even") << 4506.5f << 751.0f;    // 4506
-}
-
-void tst_Board::pieceSizeFromTheHolder()
-{
-    QFETCH(float, width);
-    const forms::TwipRect box = board::PieceBox({960, 450, width, 3750});
-    QTEST(box.Width, "pieceWidth");
-    QCOMPARE(box.Height, 750.0f);
-    QCOMPARE(box.Left, 960.0f);
-    QCOMPARE(box.Top, 450.0f);
-}
-
-void tst_Board::slotsTileTheHolderExactly()
-{
-    QRegion covered;
-    for (const forms::TwipRect &place : board::SlotPlaces(board::Picture1)) {
-        const forms::PixelRect p = forms::ToPixels(place);
-        const QRect rect(p.x, p.y, p.width, p.height);
-        QVERIFY2(!covered.intersects(rect), "two slot boxes overlap");
-        covered += rect;
-    }
-    QCOMPARE(covered, QRegion(64, 30, 300, 250));
-}
-
-void tst_Board::pictureIsABaselineJfif()
+void tst_BoardView::pictureIsABaselineJfif()
 {
     QFile file(QStringLiteral(":/resources/picture.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -136,7 +93,7 @@ void tst_Board::pictureIsABaselineJfif()
     QCOMPARE(QImage(file.fileName()).size(), QSize(300, 250));
 }
 
-void tst_Board::everyPieceCanBeToldApart()
+void tst_BoardView::everyPieceCanBeToldApart()
 {
     const QPixmap source(QStringLiteral(":/resources/picture.jpg"));
     QList<QImage> pieces;
@@ -168,7 +125,7 @@ void tst_Board::everyPieceCanBeToldApart()
     QVERIFY2(closest > 10, qPrintable(QStringLiteral("pieces %1 differ by only %2").arg(pair).arg(closest)));
 }
 
-void tst_Board::buildShowsTheAssembledPicture()
+void tst_BoardView::buildShowsTheAssembledPicture()
 {
     Board board;
     QVERIFY(board.show());
@@ -177,37 +134,33 @@ void tst_Board::buildShowsTheAssembledPicture()
     QCOMPARE(view.geometry(), QRect(64, 30, 300, 250));   // the holder's rectangle
     for (int slot = 0; slot < 30; ++slot) {
         QCOMPARE(view.slotRect(slot), QRect((slot / 5) * 50, (slot % 5) * 50, 50, 50));
-        QCOMPARE(view.toolTipText(slot), QString::number(slot));
-        QCOMPARE(view.slotName(slot), QStringLiteral("Поле %1: част %1").arg(slot));
-        QCOMPARE(view.borderStyle(slot), 0);
+        QCOMPARE(utf8(board.slot(slot).tooltip), QString::number(slot));
+        QCOMPARE(utf8(board.slot(slot).name), QStringLiteral("Поле %1: част %1").arg(slot));
+        QVERIFY(!board.slot(slot).border);
         QVERIFY2(slotImage(&view, slot) == piece(view.source(), slot), qPrintable(QString::number(slot)));
     }
 }
 
-void tst_Board::paintShowsEachSlotsTileAfterAShuffle()
+void tst_BoardView::paintShowsEachSlotsTileAfterAShuffle()
 {
-    Board board;
+    Board board(99);
     QVERIFY(board.show());
-    auto &[window, view, game] = board;
-    forms::ClockRandom random(99);
-    game.Shuffle(random);
-    view.RebuildBoard(game);
-    view.PaintBoard(game);
+    board.command(model::Command::Shuffle);
+    QVERIFY(!board.play.game().isSolved());
     for (int slot = 0; slot < 30; ++slot) {
-        const int tile = game.history().currentTile(slot);
-        QCOMPARE(view.toolTipText(slot), QString::number(tile));
-        QVERIFY2(slotImage(&view, slot) == piece(view.source(), tile),
+        const int tile = board.tile(slot);
+        QCOMPARE(utf8(board.slot(slot).tooltip), QString::number(tile));
+        QVERIFY2(slotImage(&board.view, slot) == piece(board.view.source(), tile),
                  qPrintable(QStringLiteral("slot %1 should show tile %2").arg(slot).arg(tile)));
     }
 }
 
-void tst_Board::borderIsOneLineAroundTheTile()
+void tst_BoardView::borderIsOneLineAroundTheTile()
 {
     Board board;
-    auto &[window, view, game] = board;
-    game.Picture2_Click(12);
-    view.PaintBoard(game);
-    QCOMPARE(view.borderStyle(12), 1);
+    BoardView &view = board.view;
+    view.pressSlot(12);
+    QVERIFY(board.slot(12).border);
     const QImage image = slotImage(&view, 12);
     const QImage tile = piece(view.source(), 12);
     for (int i = 0; i < 50; ++i) {
@@ -219,54 +172,50 @@ void tst_Board::borderIsOneLineAroundTheTile()
     QCOMPARE(image.copy(1, 1, 48, 48), tile.copy(1, 1, 48, 48));   // the tile itself is untouched
     QCOMPARE(slotImage(&view, 7), piece(view.source(), 7));       // and so are its neighbours
     QCOMPARE(slotImage(&view, 17), piece(view.source(), 17));
-    game.Clear();   // drops the pick
-    view.PaintBoard(game);
-    QCOMPARE(view.borderStyle(12), 0);
+    board.command(model::Command::Clear);   // drops the pick
+    QVERIFY(!board.slot(12).border);
     QCOMPARE(slotImage(&view, 12), tile);
 }
 
-void tst_Board::rebuildRepaintsEverySlot()
+void tst_BoardView::newSourceShowsInEverySlot()
 {
-    Board board;
+    Board board(4);
     QVERIFY(board.show());
-    auto &[window, view, game] = board;
-    forms::ClockRandom random(4);
-    game.Shuffle(random);
-    view.PaintBoard(game);
-    game.Picture2_Click(0);
-    game.Picture2_Click(29);
-    view.PaintBoard(game);
-    // A new source shows only once the board is painted, in every slot.
+    BoardView &view = board.view;
+    board.command(model::Command::Shuffle);
+    view.pressSlot(0);
+    view.pressSlot(29);
+    // A new source shows only once the board is painted, and then in every slot.
     QImage plain(300, 250, QImage::Format_RGB32);
     plain.fill(qRgb(10, 200, 90));
     view.setSource(plain);
-    QCOMPARE(slotImage(&view, 3), piece(QPixmap(QStringLiteral(":/resources/picture.jpg")), game.history().currentTile(3)));
-    game.Clear();
-    view.RebuildBoard(game);
+    QCOMPARE(slotImage(&view, 3), piece(QPixmap(QStringLiteral(":/resources/picture.jpg")), board.tile(3)));
+    board.present(board.play.pictureChanged(window::Arrival::Opened));
     for (int slot = 0; slot < 30; ++slot) {
-        QCOMPARE(view.borderStyle(slot), 0);
-        QCOMPARE(view.toolTipText(slot), QString::number(slot));
-        QCOMPARE(slotImage(&view, slot), pixels(plain.copy(view.pieceRect(slot))));
+        QVERIFY(!board.slot(slot).border);
+        QCOMPARE(utf8(board.slot(slot).tooltip), QString::number(slot));
+        QCOMPARE(slotImage(&view, slot), piece(QPixmap::fromImage(plain), slot));
     }
 }
 
-void tst_Board::clicksAndTooltipsFollowTheSlots()
+void tst_BoardView::clicksAndTooltipsFollowTheSlots()
 {
     Board board;
     QVERIFY(board.show());
-    auto &[window, view, game] = board;
-    QSignalSpy clicks(&view, &BoardView::Picture2_Click);
+    BoardView &view = board.view;
+    const model::PickState &picks = board.play.game().picks();
     clickSlot(&view, 17);
     clickSlot(&view, 29, Qt::RightButton);   // only the left button picks
-    QCOMPARE(clicks.size(), 1);
-    QCOMPARE(clicks.at(0).at(0).toInt(), 17);
-    QCOMPARE(view.cursorSlot(), 17);
+    QVERIFY(picks.FirstPicked && !picks.SecondPicked);
+    QCOMPARE(picks.PickedBoxA, 17);
+    QCOMPARE(board.play.cursor(), 17);
     // Pressed on one slot and let go on another, or off the board, it is no click.
     QTest::mousePress(&view, Qt::LeftButton, {}, view.slotRect(3).center());
     QTest::mouseRelease(&view, Qt::LeftButton, {}, view.slotRect(4).center());
     QTest::mousePress(&view, Qt::LeftButton, {}, view.slotRect(4).center());
     QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(-5, 20));
-    QCOMPARE(clicks.size(), 1);
+    QVERIFY(!picks.SecondPicked);
+    QCOMPARE(board.play.cursor(), 17);
     // Each edge pixel belongs to its own slot: 49 is the last of column 0, 50 the first of 1.
     QCOMPARE(view.slotAt(QPoint(49, 249)), 4);
     QCOMPARE(view.slotAt(QPoint(50, 0)), 5);
@@ -274,20 +223,20 @@ void tst_Board::clicksAndTooltipsFollowTheSlots()
     QCOMPARE(view.slotAt(QPoint(300, 10)), -1);
 
     // The tooltip names the tile under the pointer and goes when the pointer leaves its slot.
-    game.Picture2_Click(8);
-    game.Picture2_Click(21);
-    game.Swap();
-    view.PaintBoard(game);
+    clickSlot(&view, 8);
+    clickSlot(&view, 21);
+    board.command(model::Command::Swap);
+    QCOMPARE(board.tile(8), 21);
     for (const int slot : {8, 21, 0}) {
         const QPoint at = view.slotRect(slot).topLeft() + QPoint(slot, 49 - slot);
         QHelpEvent help(QEvent::ToolTip, at, view.mapToGlobal(at));
         QCoreApplication::sendEvent(&view, &help);
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString::number(game.history().currentTile(slot)));
+        QCOMPARE(QToolTip::text(), QString::number(board.tile(slot)));
         QTest::mouseMove(&view, view.slotRect(slot).topLeft() + QPoint(55, 10));   // the slot to its right
         QTRY_VERIFY(!QToolTip::isVisible());
     }
 }
 
-QTEST_MAIN(tst_Board)
-#include "tst_board.moc"
+QTEST_MAIN(tst_BoardView)
+#include "tst_boardview.moc"

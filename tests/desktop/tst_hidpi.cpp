@@ -126,7 +126,7 @@ void tst_HiDpi::openedPictureIsCutAtDeviceResolution()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy settled(window.opener(), &DesktopPictureOpener::settled);
-    window.opener()->open(decoder::FileName::fromPath(path));
+    window.opener()->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
     QVERIFY(settled.wait(10000));
     QCOMPARE(pixels(window.grab(QRect(64, 30, 300, 250)).toImage()), pixels(stripes));
 }

@@ -1,4 +1,4 @@
-// tst_hostile.cpp: files made to hurt a picture decoder (tests/hostile/makehostile.cpp),
+// tst_hostile.cpp: files made to hurt a picture decoder (tests/desktop/hostile/makehostile.cpp),
 // opened on the real window while the player goes on clicking. Each is refused or
 // opened within the watchdog's time; the game's own memory stays near a plain start,
 // and its window answers throughout.
@@ -67,32 +67,37 @@ void tst_Hostile::refusedOrOpenedInTime()
     const QImage before = pixels(board->grab().toImage());
 
     // The player goes on clicking while the file is read; the longest wait between
-    // two ticks tells whether the window answered throughout.
+    // two ticks tells whether the window answered throughout, and each click must
+    // reach the game at once: the cursor goes to its slot, which is the newest pick.
     QSignalSpy settled(m_window->opener(), &DesktopPictureOpener::settled);
-    QSignalSpy picked(board, &BoardView::Picture2_Click);
+    const window::Play &play = m_window->play();
     QElapsedTimer clock;
     qint64 last = 0, longest = 0;
-    int clicks = 0;
+    int clicks = 0, picked = 0;
     QTimer tick;
     tick.setInterval(20);
     connect(&tick, &QTimer::timeout, this, [&] {
         longest = std::max(longest, clock.elapsed() - last);
         last = clock.elapsed();
-        clickSlot(board, clicks++ % 30);
+        const int slot = clicks++ % 30;
+        clickSlot(board, slot);
+        const model::PickState &picks = play.game().picks();
+        if (play.cursor() == slot && (picks.SecondPicked ? picks.PickedBoxB : picks.PickedBoxA) == slot)
+            ++picked;
     });
     clock.start();
     tick.start();
-    m_window->opener()->open(decoder::FileName::fromPath(path));
+    m_window->opener()->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
     const bool inTime = settled.wait(decoder::WatchdogMilliseconds + 1000);
     const qint64 took = clock.elapsed();
     tick.stop();
     QVERIFY2(inTime, qPrintable(QStringLiteral("no verdict after %1 ms").arg(took)));
     QVERIFY2(longest < 1000, qPrintable(QStringLiteral("the window stood still for %1 ms").arg(longest)));
-    QCOMPARE(picked.size(), clicks);
+    QCOMPARE(picked, clicks);
     QVERIFY(clicks >= int(took / 100));   // the ticks went on
 
     if (error == PictureError::None) {
-        QCOMPARE(m_window->game().history().depth(), std::size_t(1));   // as "Изчисти" leaves the board
+        QCOMPARE(play.game().history().depth(), std::size_t(1));   // as "Изчисти" leaves the board
         QVERIFY(pixels(board->grab().toImage()) != before);
     } else {
         QMessageBox *box = nullptr;

@@ -1,4 +1,4 @@
-// tst_window.cpp: the real window driven with clicks and keys, end to end.
+// tst_mainwindow.cpp: the real window driven with clicks and keys, end to end.
 #include "desktop/boardview.h"
 #include "window/texts.h"
 #include "testimages.h"
@@ -31,13 +31,25 @@ struct Player
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
     BoardView *board() const { return window.board(); }
-    QString tip(int index) const { return window.board()->toolTipText(index); }
+    const window::Play &play() const { return window.play(); }
+    const board::SlotFrame &slot(int index) const { return play().board().slot(index); }
+    QString tip(int index) const { return utf8(slot(index).tooltip); }
+    int cursor() const { return play().cursor(); }
     // A key pressed where the focus is, as the keyboard delivers it.
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
     QString focused() const { return QApplication::focusWidget()->objectName(); }
+    // The cursor walked to `to` with the arrow keys, on the board with the focus; no
+    // walk on the board takes more than nine steps.
+    void moveCursorTo(int to) const
+    {
+        for (int step = 0; step < 9 && cursor() != to; ++step) {
+            const int column = cursor() / 5, row = cursor() % 5;
+            key(column < to / 5 ? Qt::Key_Right : column > to / 5 ? Qt::Key_Left : row < to % 5 ? Qt::Key_Down : Qt::Key_Up);
+        }
+    }
     // The window's pixels over slot `index`, as the player sees them.
     QImage onScreen(int index) { return pixels(window.grab(board()->slotRect(index).translated(board()->pos())).toImage()); }
     QPushButton *button(int index) const
@@ -61,9 +73,9 @@ struct Player
     bool boardMatchesGame() const
     {
         for (int index = 0; index < 30; ++index) {
-            const int tile = window.game().history().currentTile(index);
-            if (tip(index) != QString::number(tile) || board()->pieceRect(index) != QRect((tile / 5) * 50, (tile % 5) * 50, 50, 50)
-                || board()->borderStyle(index) != (window.game().hasBorder(index) ? 1 : 0))
+            const int tile = play().game().history().currentTile(index);
+            if (tip(index) != QString::number(tile) || slot(index).tile != tile
+                || slot(index).border != play().game().hasBorder(index))
                 return false;
         }
         return true;
@@ -72,10 +84,21 @@ struct Player
     {
         QList<int> boxes;
         for (int index = 0; index < 30; ++index) {
-            if (board()->borderStyle(index) == 1)
+            if (slot(index).border)
                 boxes << index;
         }
         return boxes;
+    }
+    // The glance, begun from the board's menu.
+    void glanceFromTheMenu() const
+    {
+        const QPoint at = board()->slotRect(12).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, board()->mapToGlobal(at));
+        QCoreApplication::sendEvent(board(), &event);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        menu->actions().constLast()->trigger();
+        menu->close();
     }
 };
 
@@ -90,7 +113,7 @@ QString withLineFeeds(QString text) { return text.replace(QStringLiteral("\r\n")
 
 } // namespace
 
-class tst_Window : public QObject
+class tst_MainWindow : public QObject
 {
     Q_OBJECT
 
@@ -116,7 +139,7 @@ private slots:
     void screenReadersFollowTheBoard();
 };
 
-void tst_Window::designedWindow()
+void tst_MainWindow::designedWindow()
 {
     Player player;
     QWidget &window = player.window;
@@ -134,7 +157,7 @@ void tst_Window::designedWindow()
     QCOMPARE(QFontInfo(player.button(0)->font()).family(), QStringLiteral("Liberation Serif"));
 }
 
-void tst_Window::controlsInPlaceAndColour()
+void tst_MainWindow::controlsInPlaceAndColour()
 {
     Player player;
     auto *label = player.window.findChild<QLabel *>(QStringLiteral("Label1_0"));
@@ -160,7 +183,7 @@ void tst_Window::controlsInPlaceAndColour()
     }
 }
 
-void tst_Window::onlyTheDesignedControlsShow()
+void tst_MainWindow::onlyTheDesignedControlsShow()
 {
     Player player;
     QStringList shown;
@@ -177,7 +200,7 @@ void tst_Window::onlyTheDesignedControlsShow()
     QCOMPARE(shown, expected);
 }
 
-void tst_Window::helpTextWrapsAndScrolls()
+void tst_MainWindow::helpTextWrapsAndScrolls()
 {
     Player player;
     QPlainTextEdit *box = player.box();
@@ -195,7 +218,7 @@ void tst_Window::helpTextWrapsAndScrolls()
     QVERIFY(last.block().text().startsWith(QStringLiteral(" - Ход назад")));
 }
 
-void tst_Window::tabOrder()
+void tst_MainWindow::tabOrder()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
@@ -215,18 +238,17 @@ void tst_Window::tabOrder()
     QVERIFY(!player.text().contains('\t'));
 }
 
-void tst_Window::wholeGameWithTheKeyboard()
+void tst_MainWindow::wholeGameWithTheKeyboard()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
-    BoardView *board = player.board();
     const auto cursorAfter = [&](Qt::Key key) {
         player.key(key);
-        return board->cursorSlot();
+        return player.cursor();
     };
     player.key(Qt::Key_Tab);
     QCOMPARE(player.focused(), QStringLiteral("board"));
-    QCOMPARE(board->cursorSlot(), 0);
+    QCOMPARE(player.cursor(), 0);
     // One column or row a key, stopping at the edges; Home and End keep the row.
     QCOMPARE(cursorAfter(Qt::Key_Left), 0);
     QCOMPARE(cursorAfter(Qt::Key_Up), 0);
@@ -237,7 +259,7 @@ void tst_Window::wholeGameWithTheKeyboard()
     QCOMPARE(cursorAfter(Qt::Key_Home), 1);
     for (int i = 0; i < 5; ++i)
         player.key(Qt::Key_Down);
-    QCOMPARE(board->cursorSlot(), 4);
+    QCOMPARE(player.cursor(), 4);
     QCOMPARE(cursorAfter(Qt::Key_End), 29);
 
     // Space and Enter pick as clicks do; the swap goes through the button, by Space.
@@ -260,7 +282,7 @@ void tst_Window::wholeGameWithTheKeyboard()
     QCOMPARE(player.focused(), QStringLiteral("Text1_0"));
     player.key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(player.text(), QString());
-    QVERIFY(player.window.game().isSolved());
+    QVERIFY(player.play().game().isSolved());
     QCOMPARE(player.shown(28), player.piece(28));
     type(player.box(), QStringLiteral("бележка"));
     player.key(Qt::Key_Z, Qt::ControlModifier);   // one level: nothing to undo
@@ -268,30 +290,23 @@ void tst_Window::wholeGameWithTheKeyboard()
 
     // A shuffle, then the picture assembled again with keys alone.
     player.key(Qt::Key_Tab);
-    QCOMPARE(board->cursorSlot(), 28);   // where it was
+    QCOMPARE(player.cursor(), 28);   // where it was
     player.key(Qt::Key_Tab);
     player.key(Qt::Key_Tab);
     player.key(Qt::Key_Space);   // "Размести"
-    QCOMPARE(board->cursorSlot(), 28);   // the shuffle leaves the cursor where it was
+    QCOMPARE(player.cursor(), 28);   // the shuffle leaves the cursor where it was
     player.key(Qt::Key_Tab);     // to "Размени"
-    const auto moveTo = [&](int slot) {
-        while (board->cursorSlot() != slot) {
-            const int column = board->cursorSlot() / 5, row = board->cursorSlot() % 5;
-            player.key(column < slot / 5 ? Qt::Key_Right : column > slot / 5 ? Qt::Key_Left
-                       : row < slot % 5  ? Qt::Key_Down  : Qt::Key_Up);
-        }
-    };
     for (int slot = 0; slot < 30; ++slot) {
-        const auto &current = player.window.game().history().current();
+        const auto &current = player.play().game().history().current();
         if (current[std::size_t(slot)] == slot)
             continue;
         const int from = int(std::find(current.begin(), current.end(), slot) - current.begin());
         for (int i = 0; i < 3; ++i)
             player.key(Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(player.focused(), QStringLiteral("board"));
-        moveTo(slot);
+        player.moveCursorTo(slot);
         player.key(Qt::Key_Space);
-        moveTo(from);
+        player.moveCursorTo(from);
         player.key(Qt::Key_Return);
         for (int i = 0; i < 3; ++i)
             player.key(Qt::Key_Tab);
@@ -302,7 +317,7 @@ void tst_Window::wholeGameWithTheKeyboard()
         QCOMPARE(player.shown(index), player.piece(index));
 }
 
-void tst_Window::glanceAtTheWholePicture()
+void tst_MainWindow::glanceAtTheWholePicture()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
@@ -312,48 +327,44 @@ void tst_Window::glanceAtTheWholePicture()
     board->setFocus(Qt::TabFocusReason);   // as Tab brings it there
     player.key(Qt::Key_Right);
     const auto state = [&] {
-        return std::tuple(pixels(player.window.grab().toImage()), player.text(), player.window.game().history().depth(),
-                          player.window.game().history().current(), player.bordered(), board->cursorSlot(), player.focused());
+        return std::tuple(pixels(player.window.grab().toImage()), player.text(), player.play().game().history().depth(),
+                          player.play().game().history().current(), player.bordered(), player.cursor(), player.focused());
     };
     const auto before = state();
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(board);
 
     // F2 on the board: the assembled painting covers it, and readers hear so.
     player.key(Qt::Key_F2);
-    QVERIFY(board->showsWholePicture());
+    QVERIFY(player.play().glancing());
     QCOMPARE(pixels(player.window.grab(board->geometry()).toImage()), pixels(board->source().toImage()));
     QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Цялата картина"));
     QVERIFY(!table->focusChild());
     // The next key only ends the glance: this Space picks nothing.
     player.key(Qt::Key_Space);
-    QVERIFY(!board->showsWholePicture());
+    QVERIFY(!player.play().glancing());
     QVERIFY(state() == before);
     QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Пъзел"));
     QTest::qWait(1);   // the rest of that key, its release, is swallowed too
 
     // From the board's menu; a click on a button then ends it without pressing the button,
     // and Ctrl+Z without taking a move back.
-    const QPoint at = board->slotRect(12).center();
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, board->mapToGlobal(at));
-    QCoreApplication::sendEvent(board, &menuEvent);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    menu->actions().constLast()->trigger();
-    menu->close();
-    QVERIFY(board->showsWholePicture());
+    player.glanceFromTheMenu();
+    QVERIFY(player.play().glancing());
+    QCOMPARE(pixels(player.window.grab(board->geometry()).toImage()), pixels(board->source().toImage()));
     player.press(model::Command::Clear);
-    QVERIFY(!board->showsWholePicture());
+    QVERIFY(!player.play().glancing());
     QTest::qWait(1);
-    board->showWholePicture();
+    player.glanceFromTheMenu();
+    QVERIFY(player.play().glancing());
     QTest::keyClick(player.box(), Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(!board->showsWholePicture());
+    QVERIFY(!player.play().glancing());
     QTest::qWait(1);
     QCOMPARE(player.text(), std::get<1>(before));
-    QCOMPARE(player.window.game().history().depth(), std::get<2>(before));
+    QCOMPARE(player.play().game().history().depth(), std::get<2>(before));
     QCOMPARE(player.bordered(), std::get<4>(before));
 }
 
-void tst_Window::toolkitTextsInBulgarian()
+void tst_MainWindow::toolkitTextsInBulgarian()
 {
     // The message box's own menu, from Qt's Bulgarian translation.
     Player player;
@@ -368,13 +379,13 @@ void tst_Window::toolkitTextsInBulgarian()
         QVERIFY(!player.button(i)->isDefault() && !player.button(i)->autoDefault());
 }
 
-void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
+void tst_MainWindow::cursorMarkOnlyUnderKeyboardFocus()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
     // Mouse play: the cursor follows the clicks, and nothing of it is drawn.
     player.pick({3, 8});
-    QCOMPARE(player.board()->cursorSlot(), 8);
+    QCOMPARE(player.cursor(), 8);
     const auto tileShows = [&](int index, int inset) {
         const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
         return player.onScreen(index).copy(inside) == player.piece(index).copy(inside);
@@ -399,7 +410,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
     for (const auto extreme : {std::min_element(brightness.begin(), brightness.end()),
                                std::max_element(brightness.begin(), brightness.end())}) {
         const int slot = int(extreme - brightness.begin());   // the board is assembled
-        player.board()->moveCursorTo(slot);
+        player.moveCursorTo(slot);
         const QImage shown = player.onScreen(slot), piece = player.piece(slot);
         double change = 0;
         for (int x = 2; x < 48; ++x) {
@@ -408,7 +419,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
         }
         QVERIFY2(change / (46 * 4) > 80, qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(change / 184)));
     }
-    player.board()->moveCursorTo(8);
+    player.moveCursorTo(8);
 
     // Leaving the board takes the mark away; the pick borders stay.
     player.key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -416,7 +427,7 @@ void tst_Window::cursorMarkOnlyUnderKeyboardFocus()
     QCOMPARE(player.bordered(), (QList<int>{3, 8}));
 }
 
-void tst_Window::startsWithTheAssembledPicture()
+void tst_MainWindow::startsWithTheAssembledPicture()
 {
     Player player;
     for (int index = 0; index < 30; ++index) {
@@ -426,7 +437,7 @@ void tst_Window::startsWithTheAssembledPicture()
     QVERIFY(player.bordered().isEmpty());
 }
 
-void tst_Window::pickAndSwap()
+void tst_MainWindow::pickAndSwap()
 {
     Player player;
     player.pick({3, 8, 15});
@@ -442,7 +453,7 @@ void tst_Window::pickAndSwap()
     QVERIFY(player.boardMatchesGame());
 }
 
-void tst_Window::declinedCommandsChangeNothing()
+void tst_MainWindow::declinedCommandsChangeNothing()
 {
     Player player;
     const QString help = player.text();
@@ -451,14 +462,14 @@ void tst_Window::declinedCommandsChangeNothing()
     player.press(model::Command::Undo);   // one level only
     QCOMPARE(player.text(), help);
     QCOMPARE(player.bordered(), QList<int>{6});
-    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+    QCOMPARE(player.play().game().history().depth(), std::size_t(1));
     player.pick({9});
     QCOMPARE(player.bordered(), (QList<int>{6, 9}));
     player.press(model::Command::Swap);
     QCOMPARE(player.shown(6), player.piece(9));
 }
 
-void tst_Window::successMessageAndUndo()
+void tst_MainWindow::successMessageAndUndo()
 {
     Player player;
     player.pick({0, 29});
@@ -476,26 +487,26 @@ void tst_Window::successMessageAndUndo()
         QCOMPARE(player.shown(index), player.piece(index));
     player.press(model::Command::Undo);
     player.press(model::Command::Undo);
-    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+    QCOMPARE(player.play().game().history().depth(), std::size_t(1));
     QVERIFY(player.boardMatchesGame());
 }
 
-void tst_Window::shuffleAndClear()
+void tst_MainWindow::shuffleAndClear()
 {
     Player player;
     player.pick({4, 5});
     player.press(model::Command::Shuffle);
     QCOMPARE(player.text(), QString());
-    QCOMPARE(player.window.game().history().depth(), std::size_t(2));
+    QCOMPARE(player.play().game().history().depth(), std::size_t(2));
     QVERIFY(player.bordered().isEmpty());
     QSet<QString> tips;
     for (int index = 0; index < 30; ++index) {
         tips << player.tip(index);
-        const int tile = player.window.game().history().currentTile(index);
+        const int tile = player.play().game().history().currentTile(index);
         QVERIFY2(player.shown(index) == player.piece(tile), qPrintable(QString::number(index)));
     }
     QCOMPARE(tips.size(), 30);   // each tile exactly once
-    QVERIFY(!player.window.game().isSolved());
+    QVERIFY(!player.play().game().isSolved());
 
     player.pick({1, 2});
     player.press(model::Command::Clear);
@@ -506,10 +517,10 @@ void tst_Window::shuffleAndClear()
         QCOMPARE(player.shown(index), player.piece(index));
     }
     player.press(model::Command::Undo);
-    QCOMPARE(player.window.game().history().depth(), std::size_t(1));
+    QCOMPARE(player.play().game().history().depth(), std::size_t(1));
 }
 
-void tst_Window::typedTextIsKeptBeforeTheLog()
+void tst_MainWindow::typedTextIsKeptBeforeTheLog()
 {
     Player player;
     player.press(model::Command::Clear);
@@ -521,17 +532,17 @@ void tst_Window::typedTextIsKeptBeforeTheLog()
     QCOMPARE(player.text(), QStringLiteral("бележка\nредРазменям: 11 и 10\n"));
 }
 
-void tst_Window::leftMarginDoesNothing()
+void tst_MainWindow::leftMarginDoesNothing()
 {
     Player player;
     player.pick({20});
     QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(20, 80));   // where the hidden list would be
     QTest::mouseClick(&player.window, Qt::LeftButton, {}, QPoint(370, 150)); // between board and buttons
     QCOMPARE(player.bordered(), QList<int>{20});
-    QVERIFY(!player.window.game().picks().SecondPicked);
+    QVERIFY(!player.play().game().picks().SecondPicked);
 }
 
-void tst_Window::pastedTextIsKept_data()
+void tst_MainWindow::pastedTextIsKept_data()
 {
     QTest::addColumn<QString>("pasted");
     QString mebibyte;
@@ -544,7 +555,7 @@ void tst_Window::pastedTextIsKept_data()
     QTest::newRow("right to left") << QStringLiteral("\u202Eשלום עולם\u202C مرحبا \u200Fبالعالم\u200E");
 }
 
-void tst_Window::pastedTextIsKept()
+void tst_MainWindow::pastedTextIsKept()
 {
     QFETCH(QString, pasted);
     Player player;
@@ -559,7 +570,7 @@ void tst_Window::pastedTextIsKept()
     QVERIFY(player.boardMatchesGame());
 }
 
-void tst_Window::screenReadersFollowTheBoard()
+void tst_MainWindow::screenReadersFollowTheBoard()
 {
     Player player;
     QVERIFY(QTest::qWaitForWindowActive(&player.window));
@@ -626,5 +637,5 @@ void tst_Window::screenReadersFollowTheBoard()
     }
 }
 
-QTEST_MAIN(tst_Window)
-#include "tst_window.moc"
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

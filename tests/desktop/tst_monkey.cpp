@@ -5,7 +5,7 @@
 // KALVERO_MONKEY_SEED=N replays one run; the seed is printed when a run fails.
 // KALVERO_MONKEY_STEPS=N sets the length of each run (2500).
 #include "desktop/boardview.h"
-#include "window/texts.h"
+#include "window/messagebox.h"
 #include "testimages.h"
 #include "desktop/mainwindow.h"
 
@@ -27,15 +27,16 @@ namespace {
 
 QString lineFeeds(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
-// The text a command leaves, from the text before it and the change the game reports.
-QString expectedText(const QString &before, const model::TextChange &change)
+// The text a command leaves, from the text before it and what the game reports.
+QString expectedText(const QString &before, const model::CommandResult &result)
 {
+    const window::TextChange change = window::TextFor(result);
     const QString text = lineFeeds(QString::fromStdString(change.text));
     switch (change.kind) {
-    case model::TextChange::Kind::Keep: return before;
-    case model::TextChange::Kind::Empty: return QString();
-    case model::TextChange::Kind::Append: return before + text;
-    case model::TextChange::Kind::Replace: return text;
+    case window::TextChange::Kind::Keep: return before;
+    case window::TextChange::Kind::Empty: return QString();
+    case window::TextChange::Kind::Append: return before + text;
+    case window::TextChange::Kind::Replace: return text;
     }
     return before;
 }
@@ -46,17 +47,20 @@ QString disagreement(MainWindow &window)
     const QImage screen = pixels(window.grab().toImage());
     const QImage &source = window.board()->source().toImage();
     const BoardView *grid = window.board();
+    const window::Play &play = window.play();
     for (int slot = 0; slot < model::PieceCount; ++slot) {
         const QPoint corner = grid->pos() + grid->slotRect(slot).topLeft();
-        const int tile = window.game().history().currentTile(slot);
-        const bool picked = window.game().hasBorder(slot);
-        const bool marked = grid->hasFocus() && grid->cursorSlot() == slot;
+        const int tile = play.game().history().currentTile(slot);
+        const bool picked = play.game().hasBorder(slot);
+        const bool marked = grid->hasFocus() && play.cursor() == slot;
+        const board::SlotFrame &shownSlot = play.board().slot(slot);
+        const QString tip = QString::fromStdString(shownSlot.tooltip);
         if (marked && screen.pixel(corner + QPoint(3, 25)) != qRgb(255, 214, 0))
             return QStringLiteral("slot %1 has the keyboard's focus but no mark").arg(slot);
-        if (grid->borderStyle(slot) != (picked ? 1 : 0))
-            return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(grid->borderStyle(slot)).arg(picked);
-        if (grid->toolTipText(slot) != QString::number(tile))
-            return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(grid->toolTipText(slot)).arg(tile);
+        if (shownSlot.border != picked)
+            return QStringLiteral("slot %1: border %2, picked %3").arg(slot).arg(shownSlot.border).arg(picked);
+        if (tip != QString::number(tile))
+            return QStringLiteral("slot %1: tooltip %2, tile %3").arg(slot).arg(tip).arg(tile);
         const int inset = marked ? 6 : picked ? 1 : 0;   // a border or the mark covers the edge
         const QRect inside = QRect(0, 0, 50, 50).adjusted(inset, inset, -inset, -inset);
         const QImage shown = screen.copy(inside.translated(corner));
@@ -117,7 +121,7 @@ void tst_Monkey::randomPlay()
             const QString before = box->toPlainText();
             QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Command1_%1").arg(index)), Qt::LeftButton);
             const model::CommandResult result = shadow.Command1_Click(index, shadowRandom);
-            QCOMPARE(box->toPlainText(), expectedText(before, result.text));
+            QCOMPARE(box->toPlainText(), expectedText(before, result));
         } else if (roll < 85) {
             // A key where the focus is. Space and Enter on the board pick the cursor's
             // slot, Space and Enter on a button press it, and Ctrl+Z presses "Ход назад".
@@ -134,11 +138,11 @@ void tst_Monkey::randomPlay()
             if ((key == Qt::Key_Space || key == Qt::Key_Return) && focus->objectName().startsWith(QLatin1String("Command1_")))
                 command = focus->objectName().back().digitValue();
             if (focus == grid && (key == Qt::Key_Space || key == Qt::Key_Return))
-                shadow.Picture2_Click(grid->cursorSlot());
+                shadow.Picture2_Click(window.play().cursor());
             QTest::keyClick(focus, key, modifiers);
             if (command >= 0) {
                 const model::CommandResult result = shadow.Command1_Click(command, shadowRandom);
-                QCOMPARE(box->toPlainText(), expectedText(before, result.text));
+                QCOMPARE(box->toPlainText(), expectedText(before, result));
             }
         } else if (roll < 95) {
             const QChar c = typeable.at(int(chance.bounded(typeable.size())));
@@ -146,7 +150,7 @@ void tst_Monkey::randomPlay()
         } else {
             QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(int(chance.bounded(60)), int(chance.bounded(424))));
         }
-        QCOMPARE(window.game().history().depth(), shadow.history().depth());
+        QCOMPARE(window.play().game().history().depth(), shadow.history().depth());
         const QString problem = disagreement(window);
         QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("step %1: %2").arg(step).arg(problem)));
     }

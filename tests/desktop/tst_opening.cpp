@@ -57,7 +57,7 @@ struct Window
     // What the player had: the picture, the history, the picks and the message box.
     QString state()
     {
-        const model::Game &game = window.game();
+        const model::Game &game = window.play().game();
         QString picks = QStringLiteral("%1%2 %3 %4").arg(game.picks().FirstPicked).arg(game.picks().SecondPicked)
                             .arg(game.picks().PickedBoxA).arg(game.picks().PickedBoxB);
         QByteArray levels;
@@ -116,7 +116,7 @@ void tst_Opening::fromTheMenuByDropAndBack()
     QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Върни вградената картина"));
     QVERIFY(menu->actions().at(2)->isSeparator());
     QCOMPARE(menu->actions().at(3)->text(), QStringLiteral("Покажи цялата картина"));
-    QVERIFY(w.window.game().picks().FirstPicked && !w.window.game().picks().SecondPicked);
+    QVERIFY(w.window.play().game().picks().FirstPicked && !w.window.play().game().picks().SecondPicked);
     menu->actions().at(0)->trigger();
     menu->close();
     auto *dialog = w.window.findChild<QFileDialog *>(QStringLiteral("pictureDialog"));
@@ -144,10 +144,10 @@ void tst_Opening::fromTheMenuByDropAndBack()
     QVERIFY(w.waitUntilSettled());
     QCOMPARE(w.board(), pixels(exact));
     // As "Изчисти" leaves it: one level, nothing picked, the message box empty.
-    QCOMPARE(w.window.game().history().depth(), std::size_t(1));
-    QVERIFY(!w.window.game().picks().FirstPicked);
+    QCOMPARE(w.window.play().game().history().depth(), std::size_t(1));
+    QVERIFY(!w.window.play().game().picks().FirstPicked);
     QCOMPARE(w.text(), QString());
-    QCOMPARE(w.window.board()->toolTipText(7), QStringLiteral("7"));
+    QCOMPARE(QString::fromStdString(w.window.play().board().slot(7).tooltip), QStringLiteral("7"));
 
     // A file dropped on the window, or on the message box, opens the same way: the
     // tall picture loses 250 rows at the top and 500 at the bottom, as portraits keep their heads.
@@ -192,13 +192,13 @@ void tst_Opening::newestWinsAndTheWindowMayGoFirst()
         Window w;
         const QImage builtIn = w.board();
         // Whichever is read first, the newest request holds the board.
-        w.window.opener()->open(decoder::FileName::fromPath(first));
-        w.window.opener()->open(decoder::FileName::fromPath(second));
+        w.window.opener()->open(decoder::FileName::fromPath(first), window::Arrival::Opened);
+        w.window.opener()->open(decoder::FileName::fromPath(second), window::Arrival::Opened);
         QTRY_COMPARE(w.settled.count(), 1);
         QTRY_VERIFY(!QApplication::overrideCursor());
         QCOMPARE(w.board(), pixels(two));
         // The built-in picture chosen while a file is read stays.
-        w.window.opener()->open(decoder::FileName::fromPath(first));
+        w.window.opener()->open(decoder::FileName::fromPath(first), window::Arrival::Opened);
         QMenu *menu = w.rightClick(3);
         QVERIFY(menu);
         menu->actions().at(1)->trigger();
@@ -206,7 +206,7 @@ void tst_Opening::newestWinsAndTheWindowMayGoFirst()
         QTRY_VERIFY(!QApplication::overrideCursor());
         QCOMPARE(w.board(), builtIn);
         // The window closes while a file is still read.
-        w.window.opener()->open(decoder::FileName::fromPath(first));
+        w.window.opener()->open(decoder::FileName::fromPath(first), window::Arrival::Opened);
     }
     QCoreApplication::processEvents();
     QVERIFY(!QApplication::overrideCursor());
@@ -263,7 +263,7 @@ void tst_Opening::badFileChangesNothing()
     const QString before = w.state();
     const QImage board = w.board();
 
-    w.window.opener()->open(decoder::FileName::fromPath(path));
+    w.window.opener()->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
     QVERIFY(w.waitUntilSettled());
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = w.window.findChild<QMessageBox *>(QStringLiteral("pictureRefused"))) && box->isVisible());
@@ -281,7 +281,7 @@ void tst_Opening::badFileChangesNothing()
 void tst_Opening::desktopEntryListsTheReadableTypes()
 {
     // "Open with Kalvero" is offered for exactly the types the program reads.
-    QFile entry(QStringLiteral(KALVERO_SOURCE_DIR "/desktop/bg.kalvero.Kalvero.desktop"));
+    QFile entry(QStringLiteral(KALVERO_SOURCE_DIR "/packaging/bg.kalvero.Kalvero.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
     QStringList listed;
     for (const QString &line : QString::fromUtf8(entry.readAll()).split(u'\n')) {

@@ -193,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Input input{data, size};
     model::Game game;
     Reference ref;
-    std::string box{window::texts::HelpText};
+    StringBox box{window::texts::HelpText};
     InputRandom random(input);
 
     while (!input.empty()) {
@@ -207,17 +207,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const std::size_t depthBefore = game.history().depth();
             random.drawn.clear();
             const model::CommandResult result = game.Command1_Click(index, random);
-            ApplyTextChange(box, result.text);
+            box.show(result);
             const bool wentThrough = ref.command(index, random.drawn);
             require(result.wentThrough == wentThrough, "went through");
             require(index == 1 || random.drawn.empty(), "only the shuffle draws");
             require(wentThrough || game.history().depth() == depthBefore, "a declined command changed the depth");
         }
-        compare(game, ref, box);
+        compare(game, ref, box.text);
     }
     // Levels below the top never change once pushed: compare them all at the end.
     for (std::size_t k = 0; k < ref.levels.size(); ++k)
         require(sameLevel(game.history().level(k), ref.levels[k]), "an earlier level");
-    require(box == ref.text, "message box text");
+    require(box.text == ref.text, "message box text");
     return 0;
 }
