@@ -62,14 +62,20 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
         const bool border = game.hasBorder(i);
         const bool mark = overlay.markShown && overlay.cursor == i;
         const bool labelled = slot.tile >= 0 || !slot.tooltip.empty();
-        if (border != slot.border)
+        const bool drawn = tile == slot.tile && border == slot.border && mark == slot.mark;
+        // The slot's record is up to date before the surface hears of a change, so that
+        // a screen reader asking back hears the new state.
+        if (border != slot.border) {
+            slot.border = border;
             surface.selected(i, border);
+        }
         if (slot.tooltip != game.history().currentText(i) || !labelled) {
             slot.tooltip = game.history().currentText(i);
             slot.name = m_namer(i, slot.tooltip);
             surface.label(i, slot.tooltip, slot.name);
         }
-        if (!m_whole && (tile != slot.tile || border != slot.border || mark != slot.mark)) {
+        slot.mark = mark;
+        if (!m_whole && !drawn) {
             const forms::PixelRect &place = m_places[std::size_t(i)];
             surface.tile(i, place, Cut(tile));
             if (border)
@@ -78,8 +84,6 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
                 surface.mark(i, place);
             slot.tile = tile;
         }
-        slot.border = border;
-        slot.mark = mark;
     }
 }
 
