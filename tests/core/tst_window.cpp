@@ -26,7 +26,13 @@ struct Recorder : board::Surface
     void mark(int slot, const forms::PixelRect &) override { calls << QStringLiteral("m%1").arg(slot); }
     void whole(bool shown) override { calls << (shown ? QStringLiteral("W+") : QStringLiteral("W-")); }
     void label(int slot, std::string_view, std::string_view) override { calls << QStringLiteral("l%1").arg(slot); }
-    void selected(int slot, bool picked) override { calls << QStringLiteral("s%1").arg(slot) + (picked ? u'+' : u'-'); }
+    void selected(int slot, bool picked) override
+    {
+        // A reader that asks back at once must hear the new state: "!" marks a frame behind.
+        const bool behind = frame && frame->slot(slot).border != picked;
+        calls << QStringLiteral("s%1").arg(slot) + (picked ? u'+' : u'-') + (behind ? QStringLiteral("!") : QString());
+    }
+    const board::BoardFrame *frame = nullptr;
     QStringList take() { return std::exchange(calls, {}); }
 };
 
@@ -49,6 +55,7 @@ struct Player
     Box box;
     Player()
     {
+        surface.frame = &play.board();
         play.PaintBoard(surface);
         surface.take();
     }
