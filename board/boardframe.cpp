@@ -61,20 +61,21 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
         const int tile = game.history().currentTile(i);
         const bool border = game.hasBorder(i);
         const bool mark = overlay.markShown && overlay.cursor == i;
-        const bool labelled = slot.tile >= 0 || !slot.tooltip.empty();
         const bool drawn = tile == slot.tile && border == slot.border && mark == slot.mark;
-        // The slot's record is up to date before the surface hears of a change, so that
-        // a screen reader asking back hears the new state.
-        if (border != slot.border) {
-            slot.border = border;
-            surface.selected(i, border);
-        }
-        if (slot.tooltip != game.history().currentText(i) || !labelled) {
+        const bool picked = border != slot.border;
+        const bool renamed = slot.tooltip != game.history().currentText(i) || (slot.tile < 0 && slot.tooltip.empty());
+        // The slot's record is whole before the surface hears of a change, so that a screen
+        // reader asking back hears the new state.
+        slot.border = border;
+        slot.mark = mark;
+        if (renamed) {
             slot.tooltip = game.history().currentText(i);
             slot.name = m_namer(i, slot.tooltip);
-            surface.label(i, slot.tooltip, slot.name);
         }
-        slot.mark = mark;
+        if (picked)
+            surface.selected(i, border);
+        if (renamed)
+            surface.label(i, slot.tooltip, slot.name);
         if (!m_whole && !drawn) {
             const forms::PixelRect &place = m_places[std::size_t(i)];
             surface.tile(i, place, Cut(tile));

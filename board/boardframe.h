@@ -52,7 +52,6 @@ public:
     const SlotFrame &slot(int slot) const { return m_slots[std::size_t(slot)]; }   // as last painted
     const forms::PixelRect &place(int slot) const { return m_places[std::size_t(slot)]; }
     int slotAt(int x, int y) const;   // in the board's design pixels; -1 off every slot
-    bool showsWhole() const { return m_whole; }
 
     static forms::PixelRect Cut(int tile);   // the tile's rectangle of the source picture
 

@@ -14,28 +14,22 @@ using web::val;
 
 // The canvas and what it is drawn from, kept on the page's side: the source as given,
 // and the source scaled once to the board's device size (smoothly, or pixel for pixel
-// at a whole unit, so that each pixel is a sharp block).
+// when it is the board's own size at a whole unit, so that each pixel is a sharp block).
 EM_JS(void, kalvero_board_init, (unsigned border, unsigned dash, int dashLength), {
     const canvas = document.getElementById("boardCanvas");
     const colour = function(rgb) { return "#" + (0x1000000 + rgb).toString(16).slice(1); };
     const board = {canvas: canvas, context: canvas.getContext("2d"), builtIn: window["kalveroBuiltIn"], original: null,
-                   scaled: null, unit: 1, border: colour(border), dash: colour(dash), dashLength: dashLength};
-    if (!board.builtIn) {   // the page's early script makes it; a page without it makes it here
-        const url = getComputedStyle(document.getElementById("board")).getPropertyValue("--builtin").trim();
-        board.builtIn = new Image();
-        board.builtIn.src = url.slice(url.indexOf("(") + 1, url.lastIndexOf(")")).replace(/[\x22\x27]/g, "");
-    }
-    board.colour = colour;
+                   scaled: null, unit: 1, border: colour(border), dash: colour(dash), dashLength: dashLength,
+                   colour: colour};
     board.rescale = function() {
         const source = board.original || board.builtIn;
         board.scaled = null;
         if (source instanceof HTMLImageElement ? !(source.complete && source.naturalWidth > 0) : !(source.width > 0))
             return false;
         const scaled = document.createElement("canvas");
-        scaled.width = Math.max(1, Math.round(300 * board.unit));
-        scaled.height = Math.max(1, Math.round(250 * board.unit));
+        scaled.width = board.canvas.width;
+        scaled.height = board.canvas.height;
         const context = scaled.getContext("2d");
-        // A picture of the board's own size at a whole unit: each pixel a sharp block.
         const blocks = board.unit === Math.round(board.unit) && source.width === 300 && source.height === 250;
         context.imageSmoothingEnabled = !blocks;
         context.imageSmoothingQuality = "high";
@@ -44,14 +38,27 @@ EM_JS(void, kalvero_board_init, (unsigned border, unsigned dash, int dashLength)
         return true;
     };
     Module["kalveroBoard"] = board;
+    // The built-in picture is decoded by the page's early script; the board is drawn
+    // again once it is, whether before or after the game starts.
+    const ready = function() {
+        if (!board.original && board.rescale())
+            Module["kalveroBoardReady"]();
+    };
     if (!board.builtIn.complete)
-        board.builtIn.decode().then(function() { if (board.rescale()) Module["kalveroBoardReady"](); }, function() {});
+        board.builtIn.addEventListener("load", ready);
 });
-EM_JS(void, kalvero_board_unit, (double unit), {
+// The canvas at the board's device pixels, `left` and `top` design pixels off the board's
+// corner so that its own corner lands on a whole device pixel, each of its pixels one of
+// the screen's. Placed by a transform, which layout does not round to its own units.
+EM_JS(void, kalvero_board_unit, (double unit, int width, int height, double left, double top), {
     const board = Module["kalveroBoard"];
     board.unit = unit;
-    board.canvas.width = Math.max(1, Math.round(300 * unit));
-    board.canvas.height = Math.max(1, Math.round(250 * unit));
+    board.canvas.width = Math.max(1, width);
+    board.canvas.height = Math.max(1, height);
+    const style = board.canvas.style;
+    style.width = board.canvas.width + "px";
+    style.height = board.canvas.height + "px";
+    style.transform = "translate(" + left + "px, " + top + "px) scale(" + (1 / unit) + ")";
     board.rescale();
 });
 EM_JS(void, kalvero_board_source, (emscripten::EM_VAL picture), {
@@ -59,37 +66,44 @@ EM_JS(void, kalvero_board_source, (emscripten::EM_VAL picture), {
     board.original = Emval.toValue(picture);
     board.rescale();
 });
-EM_JS(int, kalvero_board_ready, (), { return Module["kalveroBoard"].scaled ? 1 : 0; });
+// A tile, covering all the slot showed; while the source is not decoded yet, the slot
+// shows the board's background, the assembled picture, until the board is drawn again.
 EM_JS(void, kalvero_board_tile, (int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh), {
     const board = Module["kalveroBoard"];
-    if (!board.scaled || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0)
+    if (dw <= 0 || dh <= 0)
         return;
+    if (!board.scaled || sw <= 0 || sh <= 0) {
+        board.context.clearRect(dx, dy, dw, dh);
+        return;
+    }
     board.context.imageSmoothingEnabled = false;
     board.context.drawImage(board.scaled, sx, sy, sw, sh, dx, dy, dw, dh);
 });
 EM_JS(void, kalvero_board_whole, (), {
     const board = Module["kalveroBoard"];
+    board.context.clearRect(0, 0, board.canvas.width, board.canvas.height);
     if (board.scaled)
         board.context.drawImage(board.scaled, 0, 0);
 });
 // The pick border's dashes over its line, `line` device pixels wide on the slot's edge:
-// they walk the edge clockwise from the top-left corner, dashLength design pixels long
-// with gaps as long.
-EM_JS(void, kalvero_board_border, (int x, int y, int width, int height, int line), {
+// they walk the edge clockwise from the top-left corner, each dashLength of the slot's
+// `size` design pixels long, with gaps as long.
+EM_JS(void, kalvero_board_border, (int x, int y, int width, int height, int line, int size), {
     const board = Module["kalveroBoard"];
     const c = board.context;
-    const along = function(start, length, i) { return start + Math.round(i * length / 50); };
-    c.fillStyle = board.dash;
+    const last = size - 1;
     const dashed = function(walk) { return walk % (2 * board.dashLength) < board.dashLength; };
+    const design = function(i, length) { return Math.floor(i * size / length); };   // of device pixel i along a side
+    c.fillStyle = board.dash;
     // The sides in reverse order of their claim on the corners: the top's corners are its own.
-    for (let i = 49; i >= 1; --i)   // the left side, upwards
-        if (dashed(147 + 49 - i)) c.fillRect(x, along(y, height, i), line, along(y, height, i + 1) - along(y, height, i));
-    for (let i = 0; i <= 49; ++i)   // the bottom, right to left
-        if (dashed(98 + 49 - i)) c.fillRect(along(x, width, i), y + height - line, along(x, width, i + 1) - along(x, width, i), line);
-    for (let i = 0; i <= 49; ++i)   // the right side, downwards
-        if (dashed(49 + i)) c.fillRect(x + width - line, along(y, height, i), line, along(y, height, i + 1) - along(y, height, i));
-    for (let i = 0; i <= 49; ++i)   // the top, left to right
-        if (dashed(i)) c.fillRect(along(x, width, i), y, along(x, width, i + 1) - along(x, width, i), line);
+    for (let i = 0; i < height; ++i)   // the left side, upwards
+        if (dashed(3 * last + last - design(i, height))) c.fillRect(x, y + i, line, 1);
+    for (let i = 0; i < width; ++i)    // the bottom, right to left
+        if (dashed(2 * last + last - design(i, width))) c.fillRect(x + i, y + height - line, 1, line);
+    for (let i = 0; i < height; ++i)   // the right side, downwards
+        if (dashed(last + design(i, height))) c.fillRect(x + width - line, y + i, line, 1);
+    for (let i = 0; i < width; ++i)    // the top, left to right
+        if (dashed(design(i, width))) c.fillRect(x + i, y, 1, line);
 });
 EM_JS(void, kalvero_board_ring, (int x, int y, int width, int height, int inset, int thickness, unsigned rgb), {
     const board = Module["kalveroBoard"];
@@ -172,11 +186,14 @@ void WebBoard::setSource(val picture) { kalvero_board_source(picture.as_handle()
 
 void WebBoard::setUnit(double unit)
 {
+    // The window's corner is on a whole device pixel; the board's corner, Picture1's place
+    // in it, is rounded to the nearest, and every slot is placed from there.
     m_unit = unit;
-    kalvero_board_unit(unit);
+    const forms::PixelRect corner = forms::ToPixels(board::Picture1);
+    m_origin = {int(std::lround(corner.x * unit)), int(std::lround(corner.y * unit)), 0, 0};
+    const DeviceRect all = device({0, 0, corner.width, corner.height});
+    kalvero_board_unit(unit, all.width, all.height, m_origin.x / unit - corner.x, m_origin.y / unit - corner.y);
 }
-
-bool WebBoard::ready() const { return kalvero_board_ready() != 0; }
 
 void WebBoard::setName(std::string_view name) { web::SetAttribute(m_grid, "aria-label", name); }
 
@@ -196,8 +213,12 @@ bool WebBoard::hasFocus() const { return slotOf(web::Document()["activeElement"]
 
 WebBoard::DeviceRect WebBoard::device(const forms::PixelRect &rect) const
 {
-    const auto at = [this](int value) { return int(std::lround(value * m_unit)); };
-    return {at(rect.x), at(rect.y), at(rect.x + rect.width) - at(rect.x), at(rect.y + rect.height) - at(rect.y)};
+    // Each edge rounded on its own where it falls in the window, so that neighbours meet.
+    const forms::PixelRect corner = forms::ToPixels(board::Picture1);
+    const auto across = [&](int x) { return int(std::lround((corner.x + x) * m_unit)) - m_origin.x; };
+    const auto down = [&](int y) { return int(std::lround((corner.y + y) * m_unit)) - m_origin.y; };
+    return {across(rect.x), down(rect.y), across(rect.x + rect.width) - across(rect.x),
+            down(rect.y + rect.height) - down(rect.y)};
 }
 
 void WebBoard::tile(int, const forms::PixelRect &place, const forms::PixelRect &cut)
@@ -211,7 +232,7 @@ void WebBoard::border(int, const forms::PixelRect &place)
     const DeviceRect to = device(place);
     const int line = std::max(1, int(std::lround(m_unit)));
     kalvero_board_ring(to.x, to.y, to.width, to.height, 0, line, board::BorderColour);
-    kalvero_board_border(to.x, to.y, to.width, to.height, line);
+    kalvero_board_border(to.x, to.y, to.width, to.height, line, place.width);
 }
 
 void WebBoard::mark(int, const forms::PixelRect &place)

@@ -30,7 +30,6 @@ public:
     // Device pixels to a design pixel: the window's scale times the screen's pixel
     // ratio. The canvas is sized anew; every slot is drawn again by the next PaintBoard.
     void setUnit(double unit);
-    bool ready() const;   // the source is decoded: drawing shows it
     void setName(std::string_view name);   // the board's name for screen readers
 
     // The cursor's cell is the board's one Tab stop (a roving tabindex); it takes the
@@ -51,10 +50,11 @@ private:
     {
         int x, y, width, height;
     };
-    DeviceRect device(const forms::PixelRect &rect) const;   // each edge rounded on its own
+    DeviceRect device(const forms::PixelRect &rect) const;   // from the board's corner
 
     web::val m_grid;
     std::vector<web::val> m_cells;   // by slot
     double m_unit = 1;
+    DeviceRect m_origin{0, 0, 0, 0};   // the board's corner in device pixels from the window's
     int m_tabStop = 0;               // the cell with tabindex 0
 };

@@ -146,14 +146,18 @@ EM_JS(int, kalvero_coarse_pointer, (), { return matchMedia("(pointer: coarse)").
 // makes the gesture the browser's (a pinch): no pick, no menu.
 EM_JS(void, kalvero_watch_touch, (), {
     const grid = document.getElementById("board");
-    const state = {id: -1, x: 0, y: 0, timer: 0, fingers: 0, spoilt: false, dropClickUntil: 0};
-    const Still = 10, Long = 500;
+    const fingers = new Set();   // the touch pointers down on the board
+    const state = {id: -1, x: 0, y: 0, timer: 0, spoilt: false, tap: null};
+    const Still = 10, Long = 500, Late = 1000;
     const cancel = function() { clearTimeout(state.timer); state.id = -1; };
+    const touching = function(event) { return event.pointerType !== "mouse"; };
     grid.addEventListener("pointerdown", function(event) {
-        if (event.pointerType === "mouse")
+        if (!touching(event))
             return;
-        ++state.fingers;
-        if (state.fingers > 1 || !event.isPrimary) {
+        if (event.isPrimary)
+            fingers.clear();   // a new gesture: whatever was not seen to lift is gone
+        fingers.add(event.pointerId);
+        if (fingers.size > 1) {
             state.spoilt = true;
             cancel();
             return;
@@ -164,7 +168,6 @@ EM_JS(void, kalvero_watch_touch, (), {
         state.y = event.clientY;
         state.timer = setTimeout(function() {
             state.id = -1;   // the release that follows picks nothing
-            state.dropClickUntil = performance.now() + 1000;
             Module["kalveroLongPress"](state.x, state.y);
         }, Long);
     });
@@ -173,33 +176,34 @@ EM_JS(void, kalvero_watch_touch, (), {
             cancel();
     });
     const lift = function(event) {
-        if (event.pointerType === "mouse")
+        if (!touching(event))
             return;
-        state.fingers = Math.max(0, state.fingers - 1);
+        fingers.delete(event.pointerId);
         if (event.pointerId !== state.id)
             return;
         const tap = event.type === "pointerup" && !state.spoilt;
         cancel();
-        if (!tap)
-            return;
-        const cell = document.elementFromPoint(event.clientX, event.clientY);
+        const cell = tap ? document.elementFromPoint(event.clientX, event.clientY) : null;
         const slot = cell && cell.closest(".slot") ? parseInt(cell.closest(".slot").id.slice(9), 10) : -1;
         if (slot < 0)
             return;
-        state.dropClickUntil = performance.now() + 1000;
+        state.tap = {x: event.clientX, y: event.clientY, until: performance.now() + Late};
         Module["kalveroTap"](slot);
     };
     grid.addEventListener("pointerup", lift);
     grid.addEventListener("pointercancel", lift);
+    // The click the browser makes of a tap: the tap has picked already.
     grid.addEventListener("click", function(event) {
-        if (performance.now() < state.dropClickUntil) {   // the tap's own click: it has picked already
-            state.dropClickUntil = 0;
+        const tap = state.tap;
+        if (tap && performance.now() < tap.until && Math.hypot(event.clientX - tap.x, event.clientY - tap.y) <= Still) {
+            state.tap = null;
             event.stopImmediatePropagation();
             event.preventDefault();
         }
     }, true);
+    // A touch's own context menu: the long press above decides when the menu opens.
     grid.addEventListener("contextmenu", function(event) {
-        if (performance.now() < state.dropClickUntil) {   // the browser's own long press: the menu is open
+        if (event.pointerType === "touch" || event.pointerType === "pen" || fingers.size > 0 || state.id >= 0) {
             event.stopImmediatePropagation();
             event.preventDefault();
         }
@@ -264,19 +268,13 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
         return false;
     });
     web::Listen(m_board->grid(), "contextmenu", [this](val event) {
-        int x, y;
         if (kalvero_keyboard_last()) {   // the Menu key: at the cursor's slot
             const forms::PixelRect corner = forms::ToPixels(board::Picture1);
             const forms::PixelRect &place = m_play.board().place(m_play.cursor());
-            x = corner.x + place.x + place.width / 2;
-            y = corner.y + place.y + place.height / 2;
+            m_opener->showMenu(corner.x + place.x + place.width / 2, corner.y + place.y + place.height / 2, m_play.menu());
         } else {
-            val box = m_window.call<val>("getBoundingClientRect");
-            const double scale = box["width"].as<double>() / forms::ToPixels(window::layout::ClientArea).width;
-            x = int((event["clientX"].as<double>() - box["left"].as<double>()) / scale);
-            y = int((event["clientY"].as<double>() - box["top"].as<double>()) / scale);
+            showMenuAt(event["clientX"].as<double>(), event["clientY"].as<double>());
         }
-        m_opener->showMenu(x, y, m_play.menu());
         return true;
     });
     // A file dropped anywhere on the page opens; the page never leaves for it.
@@ -309,7 +307,6 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
                                     });
     kalvero_watch_touch();
     kalvero_watch_viewport();
-    layOut();
     Form_Load();
     m_window.call<void>("removeAttribute", std::string("aria-busy"));
     // The focus starts in the message box, at the start of the help text, once the
@@ -338,8 +335,8 @@ std::string WebWindow::Markup()
     // The whole window in one piece of markup, in reading order: top to bottom,
     // then left to right.
     web::Markup markup;
-    // Centred by the page's style, on whole pixels; reading the viewport's size here
-    // would lay the page out before its first frame.
+    // Placed and scaled by the page's layout (layOut), not here: reading the viewport's
+    // size here would lay the page out before its first frame.
     const forms::PixelRect client = forms::ToPixels(layout::ClientArea);
     markup.open("div", "Kalvero")
         .attribute("aria-busy", "true")   // until the game has started
@@ -386,7 +383,7 @@ std::string WebWindow::Markup()
     return markup.finish();
 }
 
-void WebWindow::Form_Load() { m_play.PaintBoard(*m_board); }
+void WebWindow::Form_Load() { layOut(); }
 
 void WebWindow::Command1_Click(int index) { present(m_play.Command1_Click(index)); }
 
@@ -406,7 +403,10 @@ void WebWindow::layOut()
     web::SetStyle(root, "--scale", std::to_string(scale));
     web::SetStyle(root, "--left", std::to_string(centred(width - client.width * scale)) + "px");
     web::SetStyle(root, "--top", std::to_string(centred(height - client.height * scale)) + "px");
-    m_board->setUnit(scale * ratio);
+    if (scale * ratio == m_unit)
+        return;   // only moved: the board's pixels stay as they are
+    m_unit = scale * ratio;
+    m_board->setUnit(m_unit);
     present(m_play.boardLost());
 }
 
@@ -416,6 +416,12 @@ void WebWindow::pressedLong(double clientX, double clientY)
 {
     if (m_play.glancing() || m_opener->dialogOpen())
         return;
+    showMenuAt(clientX, clientY);
+}
+
+void WebWindow::showMenuAt(double clientX, double clientY)
+{
+    // From the screen's CSS pixels to the window's design pixels.
     val box = m_window.call<val>("getBoundingClientRect");
     const double scale = box["width"].as<double>() / forms::ToPixels(window::layout::ClientArea).width;
     m_opener->showMenu(int((clientX - box["left"].as<double>()) / scale), int((clientY - box["top"].as<double>()) / scale),

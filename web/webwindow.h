@@ -17,8 +17,8 @@
 
 struct EmscriptenKeyboardEvent;
 
-// The element with id Kalvero is the window's client area, 466 x 424 CSS pixels,
-// centred in the page on whole pixels (by the page's style). It holds the title line,
+// The element with id Kalvero is the window's client area, 466 x 424 CSS pixels at the
+// page's scale, centred in the viewport on whole device pixels (layOut). It holds the title line,
 // the board, the four command buttons and the message box, each at its designed
 // place. Every click, key and command goes to the play layer, and what it changed is
 // presented: the board painted, the message box given its text, readers told.
@@ -49,6 +49,7 @@ private:
     void moveFocus(bool backwards);   // Tab and Shift+Tab: a closed cycle
     int focusStop() const;            // where the focus is in the Tab cycle; -1 off it
     void usePicture(web::val picture);   // null: the built-in one
+    void showMenuAt(double clientX, double clientY);   // the board's menu at a point of the screen
     PagePictureOpener::Focus saveFocus() const;
     void restoreFocus(const PagePictureOpener::Focus &focus);
 
@@ -59,4 +60,5 @@ private:
     std::unique_ptr<WebBoard> m_board;
     std::unique_ptr<PagePictureOpener> m_opener;
     std::optional<bool> m_restoringMark;   // the mark as it was, while the focus goes back
+    double m_unit = 0;                     // device pixels to a design pixel, as the board was last laid out
 };

@@ -37,6 +37,7 @@ struct Shown
 {
     TextChange text;            // for the message box (ApplyText)
     bool cursorMoved = false;   // screen readers follow the cursor to its cell, while the board has focus
+                                // (the page's roving focus does that by itself)
     bool glance = false;        // the glance began or ended: the board's name changed (boardName())
     bool taken = true;          // false: the act was not the game's (a key it does not answer)
 };
@@ -70,7 +71,6 @@ public:
     int cursor() const { return m_cursor; }
     bool glancing() const { return m_glancing; }
     bool markShown() const { return m_focused && m_markShown && !m_glancing; }
-    bool showsBuiltIn() const { return m_builtIn; }
     std::string_view boardName() const;   // for screen readers: the board, or the whole picture
 
 private:

@@ -102,6 +102,11 @@ class Page:
     def click_slot(self, slot, button="left"):
         self.b.mouse(*slot_centre(slot), button=button)
 
+    def click_slot_at(self, slot):
+        """A click in the middle of a slot, wherever the window's scale puts it."""
+        self.b.mouse(*self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                              f"(document.getElementById('Picture2_{slot}').getBoundingClientRect())"))
+
     def press(self, command):
         box = self.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
                       f"(document.getElementById('Command1_{command}').getBoundingClientRect())")
@@ -613,7 +618,10 @@ def scale_follows_the_viewport(b):
         equal(page.js("[document.scrollingElement.scrollWidth, document.scrollingElement.scrollHeight]"),
               [width, height], f"{width} x {height}: nothing to scroll to")
         canvas = page.js("(c => [c.width, c.height])(document.getElementById('boardCanvas'))")
-        equal(canvas, [max(1, round(300 * scale)), max(1, round(250 * scale))], f"{width} x {height}: board at device pixels")
+
+        def device(start, length):   # a span of the window's design pixels, its edges rounded half up
+            return max(1, int((start + length) * scale + 0.5) - int(start * scale + 0.5))
+        equal(canvas, [device(64, 300), device(30, 250)], f"{width} x {height}: board at device pixels")
     equal(page.tiles(), tiles, "the game as it was")
     equal(page.picked(), [7], "the pick as it was")
     expect_board(page, page.source(), tiles, borders=(7,))
@@ -635,6 +643,23 @@ def no_seams(b):
         lavender = [(px, py) for py in range(top, bottom) for px in range(left, right)
                     if all(abs(a - b2) <= 6 for a, b2 in zip(shot.pixel(px, py), (192, 192, 255)))]
         equal(lavender[:5], [], f"window-coloured pixels on the board at {ratio} in {width} x {height}")
+        # The canvas lies on whole device pixels: a picked piece's border is black and white, not greyed.
+        page.click_slot_at(7)
+        b.next_frames(3)
+        shot = Image.from_png(base64.b64decode(b.call("Page.captureScreenshot", format="png")["data"]))
+        wx, wy, ww, wh = window_box(page)
+        unit = ww / 466 * ratio   # device pixels to a design pixel
+
+        def device(value):   # a design length from the window's corner, rounded half up as the page does
+            return int(value * unit + 0.5)
+        row = round(wy * ratio) + device(30 + 100)   # slot 7: column 1, row 2
+        greys = [shot.pixel(px, row) for px in range(round(wx * ratio) + device(64 + 50) + 2,
+                                                     round(wx * ratio) + device(64 + 100) - 2)
+                 if not any(all(abs(a - b2) <= 24 for a, b2 in zip(shot.pixel(px, row), colour))
+                            for colour in (BLACK, WHITE))]
+        equal(greys[:3], [], f"the border's top row at {ratio} in {width} x {height}")
+        page.click_slot_at(7)
+        page.click_slot_at(7)   # lets it go again
 
 
 def touch(b, points, kind):
