@@ -71,7 +71,7 @@ window::Key gameKey(int key)
 
 BoardView::BoardView(window::Play &play, Presenter present, QWidget *window)
     : QWidget(window), m_play(play), m_present(std::move(present)),
-      m_builtIn(forDevice(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg"))), m_source(m_builtIn)
+      m_builtIn(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg")), m_source(forDevice(m_builtIn))
 {
     desktop::installAccessibility();
     setObjectName(QStringLiteral("board"));
@@ -87,7 +87,8 @@ BoardView::BoardView(window::Play &play, Presenter present, QWidget *window)
 void BoardView::setSource(const QImage &picture)
 {
     Q_ASSERT(picture.isNull() || picture.width() * picture::PictureHeight == picture.height() * picture::PictureWidth);
-    m_source = picture.isNull() ? m_builtIn : forDevice(picture);
+    m_picture = picture;
+    m_source = forDevice(picture.isNull() ? m_builtIn : picture);
 }
 
 QPixmap BoardView::forDevice(const QImage &picture) const
@@ -242,12 +243,22 @@ bool BoardView::event(QEvent *event)
     return true;
 }
 
+void BoardView::redrawForScreen()
+{
+    m_redrawQueued = false;
+    m_source = forDevice(m_picture.isNull() ? m_builtIn : m_picture);
+    m_drawn = QPixmap(device({0, 0, width(), height()}).size());
+    m_drawn.fill(Qt::black);
+    m_present(m_play.boardLost());
+}
+
 void BoardView::paintEvent(QPaintEvent *event)
 {
-    if (const QSize size = device({0, 0, width(), height()}).size(); m_drawn.size() != size) {
-        // A screen of another density: the board is drawn anew at its device pixels.
-        m_drawn = QPixmap(size);
-        m_present(m_play.boardLost());
+    if (m_drawn.size() != device({0, 0, width(), height()}).size() && !m_redrawQueued) {
+        // A screen of another density: the board is drawn anew at its device pixels, after
+        // this paint, which shows what there is.
+        m_redrawQueued = true;
+        QMetaObject::invokeMethod(this, &BoardView::redrawForScreen, Qt::QueuedConnection);
     }
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();

@@ -76,9 +76,13 @@ private:
 
     window::Play &m_play;
     Presenter m_present;
-    const QPixmap m_builtIn;   // the program's own picture
-    QPixmap m_source;          // the picture the pieces are cut from
+    void redrawForScreen();   // at the board's current device pixels, after a change of screen
+
+    const QImage m_builtIn;    // the program's own picture
+    QImage m_picture;          // the picture the pieces are cut from, as given; null: the built-in one
+    QPixmap m_source;          // that picture at the board's device pixels
     QPixmap m_drawn;           // the board as drawn, at device pixels
+    bool m_redrawQueued = false;
     int m_pressed = -1;        // the slot a left press began on
     bool m_ending = false;     // the click or key that ended a glance is still coming in
 };
