@@ -1,4 +1,4 @@
-// pictureopener.cpp: the menu, the file dialog, the reading in the background and the refusals.
+// desktoppictureopener.cpp: the menu, the file dialog, the reading in the background and the refusals.
 #include "desktop/desktoppictureopener.h"
 
 #include "desktop/qtext.h"

@@ -1,4 +1,4 @@
-// pictureopener.h: how a picture of the player's own comes in: the board's menu
+// desktoppictureopener.h: how a picture of the player's own comes in: the board's menu
 // with the file dialog, a file dropped on the window, and the command line.
 #pragma once
 
@@ -15,7 +15,7 @@
 class QMimeData;
 class QWidget;
 
-// One file is read at a time, in a decoder child (picture/reader.h), under a busy
+// One file is read at a time, in a decoder child (decoder/reader.h), under a busy
 // cursor; a newer request stops the one before, so the newest wins. A file that
 // gives no picture is told in a message box over the window, naming it and the
 // reason, and the game stays as it was.

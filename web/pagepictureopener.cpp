@@ -1,4 +1,4 @@
-// pictureopener.cpp: the menu, the file input, the browser's decoding and the refusals.
+// pagepictureopener.cpp: the menu, the file input, the browser's decoding and the refusals.
 #include "web/pagepictureopener.h"
 
 #include "window/texts.h"

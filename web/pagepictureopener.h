@@ -1,4 +1,4 @@
-// pictureopener.h: a picture of the player's own: the board's menu, the file input,
+// pagepictureopener.h: a picture of the player's own: the board's menu, the file input,
 // reading and decoding in the browser, and the refusal of a file that gives none.
 #pragma once
 
@@ -26,12 +26,13 @@ public:
         bool markShown = false;
     };
 
-    // chosen(url) gets a 300 x 250 picture as a URL, or an empty string for the
-    // built-in picture; glance() is the menu's "Покажи цялата картина". The two
+    // chosen(picture) gets the board's part of a picture as a canvas in the board's
+    // proportions, as sharp as the largest board needs, or null for the built-in
+    // picture; glance() is the menu's "Покажи цялата картина". The two
     // focus callbacks save and bring back the focus around the menu and the refusal.
     static void Write(web::Markup &markup);   // the file input, the menu and the refusal
     PagePictureOpener(web::val window, std::function<void(web::val picture)> chosen, std::function<void()> glance,
-                  std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
+                      std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus);
 
     void open(web::val file);   // a File the player chose or dropped
     void tell(std::string_view text);   // in the refusal's box, over the window

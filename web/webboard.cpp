@@ -18,6 +18,7 @@ using web::val;
 EM_JS(void, kalvero_board_init, (unsigned border, unsigned dash, int dashLength), {
     const canvas = document.getElementById("boardCanvas");
     const colour = function(rgb) { return "#" + (0x1000000 + rgb).toString(16).slice(1); };
+    // The built-in picture: the page's early script decodes it from the page's own style.
     const board = {canvas: canvas, context: canvas.getContext("2d"), builtIn: window["kalveroBuiltIn"], original: null,
                    scaled: null, unit: 1, border: colour(border), dash: colour(dash), dashLength: dashLength,
                    colour: colour};
