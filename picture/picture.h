@@ -40,6 +40,8 @@ enum class PictureError {
     Damaged,          // cut short or corrupt
     TooComplex,       // its decoding ran out of time
     NotReadHere,      // in a format this face's decoders do not read: TIFF in the browser
+    VariantNotRead,   // a variant of its format the decoders do not read: a 12-bit or lossless JPEG, a floating-point TIFF
+    ReadStalled,      // its drive stopped answering while it was read
     DecoderCrashed,   // its decoding broke down
 };
 constexpr int PictureErrorCount = int(PictureError::DecoderCrashed) + 1;   // DecoderCrashed is the last

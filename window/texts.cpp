@@ -84,6 +84,9 @@ std::string_view Reason(picture::PictureError error)
     case picture::PictureError::TooComplex: return "твърде сложно за отваряне";
     case picture::PictureError::NotReadHere:
         return "браузърът не поддържа формата TIFF; отворете картина във формат JPEG, PNG, WebP, GIF или BMP";
+    case picture::PictureError::VariantNotRead:
+        return "това е разновидност на формата, която програмата не чете (например 12-битов или JPEG без загуби)";
+    case picture::PictureError::ReadStalled: return "файлът не може да бъде прочетен: устройството спря да отговаря";
     case picture::PictureError::DecoderCrashed: return "разчитането му прекъсна аварийно";
     }
     assert(false && "no reason for a picture that opened");
