@@ -85,7 +85,7 @@ std::string_view Reason(picture::PictureError error)
     case picture::PictureError::NotReadHere:
         return "браузърът не поддържа формата TIFF; отворете картина във формат JPEG, PNG, WebP, GIF или BMP";
     case picture::PictureError::VariantNotRead:
-        return "това е разновидност на формата, която програмата не чете (например 12-битов или JPEG без загуби)";
+        return "това е разновидност на формата, която програмата не чете (12-битов JPEG, JPEG без загуби, TIFF с дробни стойности)";
     case picture::PictureError::ReadStalled: return "файлът не може да бъде прочетен: устройството спря да отговаря";
     case picture::PictureError::DecoderCrashed: return "разчитането му прекъсна аварийно";
     }
