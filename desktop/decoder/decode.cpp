@@ -1,18 +1,21 @@
-// decode.cpp: the core's checks of a picture's bytes, then decoding with TurboJPEG or Qt's readers.
+// decode.cpp: the core's checks of a picture's bytes, then decoding with libjpeg or Qt's readers.
 #include "desktop/decoder/decode.h"
 
 #include "desktop/decoder/crop.h"
+#include "picture/exif.h"
 #include "picture/format.h"
 #include "picture/wholeness.h"
 
 #include <QBuffer>
 #include <QImageReader>
 
-#include <turbojpeg.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <memory>
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace decoder {
 
@@ -29,70 +32,163 @@ QImage oriented(const QImage &image, QImageIOHandler::Transformations orientatio
     return turned;
 }
 
-struct TurboJpeg
+// An EXIF orientation, 1 to 8, as the transformations that show the picture upright.
+QImageIOHandler::Transformations transformationOf(int exifOrientation)
 {
-    tjhandle handle = tjInitDecompress();
-    ~TurboJpeg()
-    {
-        if (handle)
-            tjDestroy(handle);
+    using T = QImageIOHandler::Transformation;
+    switch (exifOrientation) {
+    case 2: return T::TransformationMirror;
+    case 3: return T::TransformationRotate180;
+    case 4: return T::TransformationFlip;
+    case 5: return T::TransformationFlipAndRotate90;
+    case 6: return T::TransformationRotate90;
+    case 7: return T::TransformationMirrorAndRotate90;
+    case 8: return T::TransformationRotate270;
+    default: return T::TransformationNone;
     }
+}
+
+// More scans than any encoder writes: a file of more makes the decoder work on and on.
+constexpr int MaxJpegScans = 500;
+
+// libjpeg's error manager, ending a decode by a long jump back to decodeJpeg with
+// the verdict; warnings of damaged data end it too, harmless ones are passed over.
+struct JpegErrors
+{
+    jpeg_error_mgr manager{};
+    std::jmp_buf back{};
+    PictureError error = PictureError::None;
 };
 
-Decoded decodeJpeg(QByteArrayView data, const QSize &target)
-{
-    // The orientation, from the EXIF header Qt's reader reads; no pixel is decoded here.
-    QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader header(&buffer, "jpeg");
-    header.setAutoDetectImageFormat(false);
-    const QImageIOHandler::Transformations orientation = header.transformation();
+JpegErrors &errorsOf(j_common_ptr info) { return *reinterpret_cast<JpegErrors *>(info->err); }
 
-    const TurboJpeg jpeg;
-    const auto *jpegBytes = reinterpret_cast<const unsigned char *>(data.data());
-    const auto jpegSize = static_cast<unsigned long>(data.size());
-    int width = 0, height = 0, subsampling = 0, colourspace = 0;
-    if (!jpeg.handle || tjDecompressHeader3(jpeg.handle, jpegBytes, jpegSize, &width, &height, &subsampling, &colourspace) != 0)
-        return {{}, PictureError::Damaged};
+[[noreturn]] void stop(j_common_ptr info, PictureError error)
+{
+    errorsOf(info).error = error;
+    std::longjmp(errorsOf(info).back, 1);
+}
+
+[[noreturn]] void jpegFailed(j_common_ptr info)
+{
+    switch (info->err->msg_code) {
+    case JERR_OUT_OF_MEMORY: stop(info, PictureError::TooLarge);
+    case JERR_BAD_PRECISION:       // 12 or 16 bits a sample
+    case JERR_SOF_UNSUPPORTED:     // lossless, or hierarchical
+        stop(info, PictureError::VariantNotRead);
+    default: stop(info, PictureError::Damaged);
+    }
+}
+
+void jpegMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)   // trace messages
+        return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:            // the data ends before the picture does
+    case JWRN_HIT_MARKER:          // a scan ends before its blocks do
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:         // restart markers lost or out of order
+    case JWRN_BOGUS_PROGRESSION:   // a scan refines what no scan before it coded
+        stop(info, PictureError::Damaged);
+    default: break;                // an unknown JFIF revision, a few stray bytes, an odd scan header
+    }
+    ++info->err->num_warnings;
+}
+
+void jpegProgress(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxJpegScans)
+        stop(info, PictureError::TooComplex);
+}
+
+// Whether every coefficient of every component came to its full precision: a
+// progressive JPEG whose last scans are missing is blurred, not whole.
+bool fullyRefined(const jpeg_decompress_struct &jpeg)
+{
+    if (!jpeg.progressive_mode || !jpeg.coef_bits)
+        return true;
+    for (int component = 0; component < jpeg.num_components; ++component)
+        for (int coefficient = 0; coefficient < DCTSIZE2; ++coefficient)
+            if (jpeg.coef_bits[component][coefficient] != 0)   // -1: never coded; above 0: bits still to come
+                return false;
+    return true;
+}
+
+// Decodes into `image`, made here at the scale chosen; the verdict comes back by the
+// long jump, so that nothing with a destructor lives in this function's frame.
+PictureError decodeJpegPixels(jpeg_decompress_struct &jpeg, JpegErrors &errors, QByteArrayView data, const QSize &target,
+                              bool turned, QImage &image)
+{
+    if (setjmp(errors.back))
+        return errors.error;
+    jpeg_mem_src(&jpeg, reinterpret_cast<const unsigned char *>(data.data()), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&jpeg, TRUE);
+    const int width = int(jpeg.image_width), height = int(jpeg.image_height);
 
     // The smallest scale at which the board's part, turned as it will be shown, still covers the target.
-    const bool turned = orientation & QImageIOHandler::TransformationRotate90;
-    int count = 0;
-    const tjscalingfactor *factors = tjGetScalingFactors(&count);
-    tjscalingfactor scale{1, 1};
-    for (int i = 0; i < count; ++i) {
-        const tjscalingfactor f = factors[i];
-        if (f.num > f.denom || f.num * scale.denom >= scale.num * f.denom)
-            continue;   // not smaller than the best so far
-        const int shownWidth = TJSCALED(turned ? height : width, f), shownHeight = TJSCALED(turned ? width : height, f);
+    int eighths = 8;
+    for (int scale = 7; scale >= 1; --scale) {
+        const int shownWidth = ((turned ? height : width) * scale + 7) / 8, shownHeight = ((turned ? width : height) * scale + 7) / 8;
         const picture::CropRect cut = picture::CropToBoard(std::max(shownWidth, 1), std::max(shownHeight, 1));
         if (cut.width >= target.width() && cut.height >= target.height())
-            scale = f;
+            eighths = scale;
     }
-    if (!picture::FitsDecodeLimit(width, height, {scale.num, scale.denom}))
-        return {{}, PictureError::TooLarge};
-    const int scaledWidth = TJSCALED(width, scale), scaledHeight = TJSCALED(height, scale);
-    QImage image(scaledWidth, scaledHeight, QImage::Format_RGB32);
+    if (!picture::FitsDecodeLimit(width, height, {eighths, 8}))
+        return PictureError::TooLarge;
+    jpeg.scale_num = unsigned(eighths);
+    jpeg.scale_denom = 8;
+    const bool cmyk = jpeg.jpeg_color_space == JCS_CMYK || jpeg.jpeg_color_space == JCS_YCCK;
+    jpeg.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;   // BGRA sets its fourth byte opaque, BGRX may not
+    jpeg_calc_output_dimensions(&jpeg);
+    image = QImage(int(jpeg.output_width), int(jpeg.output_height), QImage::Format_RGB32);
     if (image.isNull())
-        return {{}, PictureError::TooLarge};
-    const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
-    errno = 0;
-    const int failed = tjDecompress2(jpeg.handle, jpegBytes, jpegSize, image.bits(), scaledWidth, int(image.bytesPerLine()),
-                                     scaledHeight, cmyk ? TJPF_CMYK : TJPF_BGRA, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS);
-    if (failed)
-        return {{}, errno == ENOMEM ? PictureError::TooLarge : PictureError::Damaged};
+        return PictureError::TooLarge;
+
+    jpeg_start_decompress(&jpeg);
+    while (jpeg.output_scanline < jpeg.output_height) {
+        JSAMPROW line = image.scanLine(int(jpeg.output_scanline));
+        jpeg_read_scanlines(&jpeg, &line, 1);
+    }
+    // A progressive picture's scans were all read in jpeg_start_decompress; finishing
+    // frees their record.
+    if (!fullyRefined(jpeg))
+        return PictureError::Damaged;
+    jpeg_finish_decompress(&jpeg);
     if (cmyk) {
         // Stored inverted, as Adobe's programs write CMYK JPEGs.
-        for (int y = 0; y < scaledHeight; ++y) {
+        for (int y = 0; y < image.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < scaledWidth; ++x) {
+            for (int x = 0; x < image.width(); ++x) {
                 const auto *p = reinterpret_cast<const quint8 *>(line + x);
                 const int k = p[3];
                 line[x] = qRgb(p[0] * k / 255, p[1] * k / 255, p[2] * k / 255);
             }
         }
     }
+    return PictureError::None;
+}
+
+Decoded decodeJpeg(QByteArrayView data, const QSize &target)
+{
+    const QImageIOHandler::Transformations orientation = transformationOf(
+        picture::ExifOrientation({reinterpret_cast<const std::uint8_t *>(data.data()), std::size_t(data.size())}));
+
+    jpeg_decompress_struct jpeg{};
+    JpegErrors errors;
+    jpeg.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jpegFailed;
+    errors.manager.emit_message = jpegMessage;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = jpegProgress;
+    jpeg_create_decompress(&jpeg);
+    jpeg.progress = &progress;
+    QImage image;
+    const PictureError error = decodeJpegPixels(jpeg, errors, data, target,
+                                                orientation & QImageIOHandler::TransformationRotate90, image);
+    jpeg_destroy_decompress(&jpeg);
+    if (error != PictureError::None)
+        return {{}, error};
     return {CutForBoard(oriented(image, orientation), target), PictureError::None};
 }
 

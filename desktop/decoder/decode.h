@@ -22,8 +22,12 @@ struct Decoded
 // board's proportions scaled with smooth filtering to `target`. The format is the
 // core's, by content (picture/format.h), and so are the refusals before decoding and
 // the limit (picture::FitsDecodeLimit) at the scale the picture is decoded at. A
-// JPEG is decoded by TurboJPEG at the smallest of its scales (down to 1/8) that
-// still covers the target; damaged or cut-short JPEGs and scan bombs are refused.
+// JPEG is decoded by libjpeg(-turbo) at the smallest of its scales (down to 1/8)
+// that still covers the target, and turned as its EXIF block (picture/exif.h) says.
+// It is refused as damaged when the decoder warns of corrupt or missing data or a
+// progressive one leaves coefficients unrefined, but not for harmless warnings (an
+// unknown JFIF revision, stray bytes before a marker, an odd scan header); one of
+// more than 500 scans is TooComplex, a 12-bit or lossless one VariantNotRead.
 // The other formats go to Qt's readers, by their named format only. Data cut short
 // or corrupt is refused rather than shown in part.
 Decoded DecodePicture(QByteArrayView data, const QSize &target);

@@ -1,5 +1,6 @@
 // tst_picture.cpp: the rules every face applies to a picture file from outside: its
 // format and declared size, the one decode limit, the refusals before decoding, and wholeness.
+#include "picture/exif.h"
 #include "picture/format.h"
 #include "picture/wholeness.h"
 
@@ -44,6 +45,8 @@ private slots:
     void refusalsBeforeDecoding();
     void wholeness_data();
     void wholeness();
+    void exifOrientation_data();
+    void exifOrientation();
 };
 
 void tst_Picture::formatAndDeclaredSize_data()
@@ -199,6 +202,51 @@ void tst_Picture::wholeness()
     const PictureFormat format = picture::ReadPictureHeader(start).format;
     QCOMPARE(picture::NeedsAllBytes(format, start), needsAll);
     QTEST(picture::IsWhole(format, needsAll ? all : start, qint64(bytes.size())), "whole");
+}
+
+void tst_Picture::exifOrientation_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("orientation");
+    // An APP1 segment of EXIF, big- or little-endian, whose first directory, at
+    // `directory` in its TIFF structure, holds the orientation after another tag.
+    const auto exif = [](bool little, int orientation, int directory = 8) {
+        const auto number = [little](quint32 value, int bytes) {
+            QByteArray out;
+            for (int i = 0; i < bytes; ++i)
+                out += char(value >> (8 * (little ? i : bytes - 1 - i)));
+            return out;
+        };
+        const QByteArray tiff = QByteArray(little ? "II" : "MM") + number(42, 2) + number(quint32(directory), 4)
+                              + number(2, 2) + number(0x010F, 2) + number(2, 2) + number(4, 4) + QByteArray("Kal\0", 4)
+                              + number(0x0112, 2) + number(3, 2) + number(1, 4) + number(quint32(orientation), 2)
+                              + QByteArray(2, '\0') + number(0, 4);
+        const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+        return QByteArray("\xFF\xE1") + char((body.size() + 2) >> 8) + char((body.size() + 2) & 0xFF) + body;
+    };
+    const QByteArray jpeg = corpus("48x40.jpg"), xmp("\xFF\xE1\x00\x2B" "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 45);
+    QCOMPARE(jpeg.left(2), QByteArray("\xFF\xD8"));
+    const auto with = [&jpeg](const QByteArray &segments) { return QByteArray(jpeg).insert(2, segments); };
+    QTest::newRow("none") << jpeg << 1;
+    QTest::newRow("big-endian") << with(exif(false, 6)) << 6;
+    QTest::newRow("little-endian") << with(exif(true, 3)) << 3;
+    QTest::newRow("after XMP") << with(xmp + exif(false, 8)) << 8;
+    QTest::newRow("after a comment, fill bytes, JFIF and XMP")
+        << QByteArray(jpeg).insert(jpeg.indexOf("\xFF\xDB"), QByteArray("\xFF\xFE\x00\x04hi\xFF\xFF", 8) + xmp + exif(true, 5)) << 5;
+    QTest::newRow("only the first EXIF counts") << with(exif(false, 7) + exif(false, 2)) << 7;
+    QTest::newRow("out of range") << with(exif(false, 9)) << 1;
+    // At 56, the next segment's directory, its own 6 read through the first segment's end.
+    QTest::newRow("its directory past its segment") << with(exif(false, 2, 56) + exif(false, 6)) << 1;
+    QTest::newRow("cut inside its EXIF block") << with(exif(true, 6)).left(30) << 1;
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    QTest::newRow("after the first scan's header") << QByteArray(jpeg).insert(scan + 2 + jpeg.at(scan + 3), exif(false, 6)) << 1;
+    QTest::newRow("not a JPEG") << exif(false, 6) << 1;
+}
+
+void tst_Picture::exifOrientation()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(picture::ExifOrientation(bytesOf(bytes)), "orientation");
 }
 
 QTEST_APPLESS_MAIN(tst_Picture)

@@ -1,7 +1,8 @@
 // tst_decode.cpp: decoding a picture the player opens, in the test's own process as
 // the fuzzer does: the crop of wide, tall, large and small pictures, the EXIF
 // orientation, the formats read and refused, damaged data refused with its reason,
-// and the core's decode limit at the scale each decoder decodes at.
+// harmless JPEG warnings passed over, and the core's decode limit at the scale each
+// decoder decodes at.
 #include "desktop/resource.h"
 #include "desktop/decoder/decode.h"
 
@@ -13,6 +14,12 @@
 #include <QTest>
 
 #include <turbojpeg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
 
 using decoder::PictureError;
 
@@ -93,6 +100,96 @@ QByteArray rgbPng(quint32 width, quint32 height, int depth, const QByteArray &ro
 const QByteArray TinyGif("GIF89a\x04\x00\x04\x00\xf0\x00\x00\xff\x00\x00\x00\x00\xff\x21\xf9\x04\x00\x00\x00\x00\x00"
                          "\x2c\x00\x00\x00\x00\x04\x00\x04\x00\x00\x02\x04\x84\x1d\xa7\x57\x00\x3b", 45);
 
+// Stored 1000 wide and 1200 high, its left 300 columns in colour 0, the rest in colour 1.
+QImage leftBand()
+{
+    QImage stored(1000, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < 1200; ++y)
+        for (int x = 0; x < 1000; ++x)
+            stored.setPixel(x, y, colour(x < 300 ? 0 : 1));
+    return stored;
+}
+
+// An APP1 segment of EXIF whose one tag, the orientation, is 6: a quarter turn clockwise.
+const QByteArray ExifTurned("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                            "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36);
+
+QByteArray segment(quint8 marker, const QByteArray &body)
+{
+    const qsizetype length = body.size() + 2;
+    return QByteArray("\xFF") + char(marker) + char(length >> 8) + char(length & 0xFF) + body;
+}
+
+// The header of a one-component 16 x 16 JPEG of the frame `sof` at `precision` bits,
+// a scan header, bytes no decoder gets to, and the end.
+QByteArray frameOnly(quint8 sof, int precision)
+{
+    return QByteArray("\xFF\xD8") + segment(sof, QByteArray(1, char(precision)) + QByteArray("\x00\x10\x00\x10\x01\x01\x11\x00", 8))
+         + segment(0xDA, QByteArray("\x01\x01\x00\x00\x3F\x00", 6)) + QByteArray(64, '\x55') + "\xFF\xD9";
+}
+
+// A progressive JPEG without the scans, and the tables just before them, that code
+// the AC coefficients of component `id` alone: those stay uncoded, with no warning.
+QByteArray withoutAcScansOf(const QByteArray &jpeg, char id)
+{
+    QByteArray out;
+    qsizetype at = 2, kept = 0;   // kept: where the bytes not yet copied or dropped start
+    while (at + 8 <= jpeg.size() && quint8(jpeg[at + 1]) != 0xD9) {
+        const qsizetype end = at + 2 + (quint8(jpeg[at + 2]) << 8 | quint8(jpeg[at + 3]));
+        if (quint8(jpeg[at + 1]) != 0xDA) {
+            at = end;
+            continue;
+        }
+        // The scan's data ends at the first marker but a stuffed zero or a restart.
+        qsizetype next = end;
+        while (next + 1 < jpeg.size()
+               && !(jpeg[next] == '\xFF' && jpeg[next + 1] != 0 && (quint8(jpeg[next + 1]) & 0xF8) != 0xD0))
+            ++next;
+        if (!(jpeg[at + 4] == 1 && jpeg[at + 5] == id && jpeg[at + 7] > 0))
+            out += jpeg.mid(kept, next - kept);
+        kept = at = next;
+    }
+    return out + jpeg.mid(kept);
+}
+
+// A progressive JPEG of 1 + 3 x 63 x levels scans, each correct: the DC of all three
+// components in one, then every AC coefficient of each on its own, first at levels - 1
+// bits short, then refined a bit a scan.
+QByteArray manyScans(const QImage &image, int levels)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    std::vector<jpeg_scan_info> scans{{3, {0, 1, 2, 0}, 0, 0, 0, 0}};
+    for (int component = 0; component < 3; ++component)
+        for (int k = 1; k < DCTSIZE2; ++k)
+            for (int al = levels - 1; al >= 0; --al)
+                scans.push_back({1, {component, 0, 0, 0}, k, k, al == levels - 1 ? 0 : al + 1, al});
+    jpeg_compress_struct jpeg{};
+    jpeg_error_mgr errors{};
+    jpeg.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&jpeg);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&jpeg, &out, &size);
+    jpeg.image_width = JDIMENSION(rgb.width());
+    jpeg.image_height = JDIMENSION(rgb.height());
+    jpeg.input_components = 3;
+    jpeg.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&jpeg);
+    jpeg_set_quality(&jpeg, 95, TRUE);
+    jpeg.scan_info = scans.data();
+    jpeg.num_scans = int(scans.size());
+    jpeg_start_compress(&jpeg, TRUE);
+    while (jpeg.next_scanline < jpeg.image_height) {
+        JSAMPROW line = const_cast<uchar *>(rgb.constScanLine(int(jpeg.next_scanline)));
+        jpeg_write_scanlines(&jpeg, &line, 1);
+    }
+    jpeg_finish_compress(&jpeg);
+    jpeg_destroy_compress(&jpeg);
+    const QByteArray bytes(reinterpret_cast<const char *>(out), qsizetype(size));
+    std::free(out);
+    return bytes;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(PictureError)
@@ -113,6 +210,8 @@ private slots:
     void decodesWithinTheCoresLimit_data();
     void decodesWithinTheCoresLimit();
     void cmykJpegShowsItsColours();
+    void jpegWarningsVariantsAndExif_data();
+    void jpegWarningsVariantsAndExif();
     void ownResourcesReadByNamedFormat();
 };
 
@@ -175,14 +274,9 @@ void tst_Decode::followsTheExifOrientation()
     // Stored 1000 wide and 1200 high, to be turned a quarter clockwise: the stored
     // left 300 columns (colour 0) come to the top 300 rows of 1000, which the board
     // shows, a quarter as large, as its top 75 rows.
-    QImage stored(1000, 1200, QImage::Format_RGB32);
-    for (int y = 0; y < 1200; ++y)
-        for (int x = 0; x < 1000; ++x)
-            stored.setPixel(x, y, colour(x < 300 ? 0 : 1));
     // Qt writes no EXIF, so the orientation tag (6: a quarter clockwise) goes in by hand.
-    QByteArray jpeg = encode(stored, "jpeg");
-    jpeg.insert(2, QByteArray("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
-                              "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00" "\x00\x00\x00\x00", 36));
+    QByteArray jpeg = encode(leftBand(), "jpeg");
+    jpeg.insert(2, ExifTurned);
     const decoder::Decoded opened = decode(jpeg);
     QCOMPARE(opened.error, PictureError::None);
     for (const int x : {10, 150, 290}) {
@@ -336,6 +430,86 @@ void tst_Decode::cmykJpegShowsItsColours()
     tjDestroy(compressor);
     QCOMPARE(opened.error, PictureError::None);
     QVERIFY2(near(opened.picture.pixel(150, 125), qRgb(255, 0, 255), 6), qPrintable(QString::number(opened.picture.pixel(150, 125), 16)));
+}
+
+void tst_Decode::jpegWarningsVariantsAndExif_data()
+{
+    // Files made from leftBand(): opened, the board shows colour 0 on the left (or,
+    // turned, at the top) and colour 1 beyond.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<PictureError>("error");
+    QTest::addColumn<bool>("turned");
+    const QImage stored = leftBand();
+    const QByteArray jpeg = encode(stored, "jpeg");
+    QTest::newRow("as written") << jpeg << PictureError::None << false;
+
+    // Warnings every viewer passes over.
+    // In a larger picture the decoder's reading ahead takes a lone byte in, unwarned.
+    const QByteArray small = encode(stored.scaled(50, 60), "jpeg");
+    QTest::newRow("1 stray byte before the end") << QByteArray(small).insert(small.size() - 2, '\x00') << PictureError::None
+                                                 << false;
+    QTest::newRow("63 stray bytes before the end") << QByteArray(jpeg).insert(jpeg.size() - 2, QByteArray(63, '\x42'))
+                                                   << PictureError::None << false;
+    QCOMPARE(jpeg.mid(6, 5), QByteArray("JFIF\0", 5));   // the version follows
+    QByteArray jfif2 = jpeg;
+    jfif2.replace(11, 2, QByteArray("\x02\x01", 2));
+    QTest::newRow("JFIF 2.01") << jfif2 << PictureError::None << false;
+    QByteArray oddScan = jpeg;
+    const qsizetype sos = jpeg.indexOf("\xFF\xDA");
+    oddScan[sos + 5 + 2 * jpeg.at(sos + 4) + 1] = '\0';   // Se, the scan's last coefficient
+    QTest::newRow("baseline scan header with Se = 0") << oddScan << PictureError::None << false;
+
+    // Damage.
+    QTest::newRow("baseline cut, its end put back") << jpeg.left(jpeg.size() * 2 / 3) + "\xFF\xD9" << PictureError::Damaged
+                                                   << false;
+    QByteArray progressive;
+    {
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        writer.write(stored);
+    }
+    QTest::newRow("progressive") << progressive << PictureError::None << false;
+    QTest::newRow("progressive without its last scan, its end put back")
+        << progressive.left(progressive.lastIndexOf("\xFF\xDA")) + "\xFF\xD9" << PictureError::Damaged << false;
+    QTest::newRow("progressive whose Cr details never come") << withoutAcScansOf(progressive, 3) << PictureError::Damaged
+                                                            << false;
+    QTest::newRow("progressive without its last half, its end put back")
+        << progressive.left(progressive.indexOf("\xFF\xDA", progressive.size() / 2)) + "\xFF\xD9" << PictureError::Damaged
+        << false;
+
+    // Scans enough to keep a decoder busy: allowed up to 500.
+    QTest::newRow("379 scans") << manyScans(stored.scaled(500, 600), 2) << PictureError::None << false;
+    QTest::newRow("568 scans") << manyScans(stored.scaled(500, 600), 3) << PictureError::TooComplex << false;
+
+    // Variants no decoder here reads.
+    QTest::newRow("12-bit") << frameOnly(0xC1, 12) << PictureError::VariantNotRead << false;
+    QTest::newRow("lossless") << frameOnly(0xC3, 8) << PictureError::VariantNotRead << false;
+    // The same frame at 8 bits is read on, and its scan's bytes are nonsense.
+    QTest::newRow("8-bit extended") << frameOnly(0xC1, 8) << PictureError::Damaged << false;
+
+    // The orientation, wherever the EXIF block stands.
+    const QByteArray xmp = segment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>", 41));
+    QTest::newRow("EXIF first") << QByteArray(jpeg).insert(2, ExifTurned) << PictureError::None << true;
+    QTest::newRow("EXIF after XMP") << QByteArray(jpeg).insert(2, xmp + ExifTurned) << PictureError::None << true;
+    QTest::newRow("EXIF after JFIF and XMP") << QByteArray(jpeg).insert(20, xmp + ExifTurned) << PictureError::None << true;
+}
+
+void tst_Decode::jpegWarningsVariantsAndExif()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(PictureError, error);
+    QFETCH(bool, turned);
+    const decoder::Decoded opened = decode(bytes);
+    QCOMPARE(opened.error, error);
+    QCOMPARE(opened.picture.isNull(), error != PictureError::None);
+    if (error != PictureError::None)
+        return;
+    // The stored left 300 of 1000 columns: turned, the top 300 of 1000 rows.
+    const QPoint inBand = turned ? QPoint(150, 40) : QPoint(40, 125), beyond = turned ? QPoint(150, 120) : QPoint(150, 125);
+    QVERIFY2(near(opened.picture.pixel(inBand), colour(0), 8), qPrintable(QString::number(opened.picture.pixel(inBand), 16)));
+    QVERIFY2(near(opened.picture.pixel(beyond), colour(1), 8), qPrintable(QString::number(opened.picture.pixel(beyond), 16)));
 }
 
 void tst_Decode::ownResourcesReadByNamedFormat()
