@@ -29,7 +29,7 @@ constexpr std::size_t HeaderBytes = 256 * 1024;
 PictureHeader ReadPictureHeader(FileBytes start);
 
 // The decoders a face has. The desktop's read every format above and decode a JPEG
-// at one of TurboJPEG's scales, down to 1/8; the browser's read no TIFF and decode
+// at one of libjpeg's scales, down to 1/8; the browser's read no TIFF and decode
 // every picture whole.
 enum class Decoders { Desktop, Browser };
 

@@ -13,7 +13,7 @@ constexpr std::int64_t MaxPictureFileBytes = std::int64_t(128) << 20;
 constexpr std::int64_t MaxDecodedBytes = std::int64_t(256) << 20;
 constexpr std::int64_t DecodedBytesPerPixel = 4;
 
-// A scale a decoder applies while decoding, numerator / denominator: TurboJPEG's
+// A scale a decoder applies while decoding, numerator / denominator: libjpeg's
 // run from 1/8 to 1; every other decoder decodes at 1. A scaled side is rounded up.
 struct DecodeScale
 {
