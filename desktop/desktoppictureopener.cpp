@@ -32,6 +32,14 @@ QString pictureFilter()
     return toQString(window::texts::PictureFilter) + QStringLiteral(" (") + patterns.join(u' ') + u')';
 }
 
+// The line both the box and the terminal tell.
+QString cannotOpen(picture::PictureError error, const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    return QString::fromStdString(
+        window::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), window::texts::Reason(error)));
+}
+
 } // namespace
 
 DesktopPictureOpener::DesktopPictureOpener(QWidget *window) : QObject(window), m_window(window) {}
@@ -70,10 +78,9 @@ void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::
     if (decoded.error == picture::PictureError::None) {
         emit pictureChosen(decoded.picture, arrival);
     } else {
-        const QString why = refusal(decoded.error, name.fileName());
         if (arrival == window::Arrival::AtStart)
-            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(why).toLocal8Bit().constData());
-        tell(why);
+            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(cannotOpen(decoded.error, name.fileName())).toLocal8Bit().constData());
+        tell(refusal(decoded.error, name.fileName()));
     }
     emit settled();
 }
@@ -135,12 +142,22 @@ bool DesktopPictureOpener::eventFilter(QObject *watched, QEvent *event)
 QString DesktopPictureOpener::droppedFile(const QMimeData *mime)
 {
     const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
-    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return QString();
+#if defined(Q_OS_UNIX)
+    // A name from an old archive (CP1251, say) is bytes that are no UTF-8, which
+    // toLocalFile would turn into U+FFFD: the URL's escapes keep them.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
+    if (urls.front().host().isEmpty() && QString::fromUtf8(bytes).toUtf8() != bytes)
+        return decoder::FileName::carried(bytes);
+#endif
+    return urls.front().toLocalFile();
 }
 
 QString DesktopPictureOpener::refusal(picture::PictureError error, const QString &name)
 {
-    const QByteArray utf8 = name.toUtf8();
-    return QString::fromStdString(
-        window::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), window::texts::Reason(error)));
+    // The box's selectable text takes its direction from the first strong character,
+    // isolated or not: a right-to-left name would turn the whole line. U+200E LRM says
+    // first that the line is left to right.
+    return QChar(0x200E) + cannotOpen(error, name);
 }

@@ -36,7 +36,8 @@ public:
     void askForFile();   // the desktop's file dialog, from the Pictures folder
     void useBuiltIn();   // the built-in picture again; a file still under way no longer counts
 
-    static QString droppedFile(const QMimeData *mime);   // the one local file dropped, or empty
+    // The one local file dropped, or empty; for FileName::fromPath, bytes and all.
+    static QString droppedFile(const QMimeData *mime);
     static QString refusal(picture::PictureError error, const QString &name);   // why, in one line
 
 protected:

@@ -2,6 +2,8 @@
 #include "window/texts.h"
 
 #include <cassert>
+#include <utility>
+#include <vector>
 
 namespace window::texts {
 
@@ -60,10 +62,130 @@ const std::string_view DialogLabels[5] = {"Търси в:", "Име на фай�
 
 const std::string_view OnePictureAtATime = "Отваря се по една картина наведнъж: пуснете само един файл.";
 
+namespace {
+
+constexpr char32_t Replacement = 0xFFFD;
+
+// The code point `text` starts with and how many bytes it takes. A byte that starts no
+// well-formed sequence (an overlong form, a surrogate, past U+10FFFF, cut short) is
+// one U+FFFD by itself, and the next byte starts afresh.
+std::pair<char32_t, std::size_t> NextCodePoint(std::string_view text)
+{
+    const auto byte = [text](std::size_t i) { return char32_t(static_cast<unsigned char>(text[i])); };
+    const char32_t lead = byte(0);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead < 0x80)
+        return {lead, 1};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, least = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, least = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, least = 0x10000;
+    else
+        return {Replacement, 1};
+    if (text.size() < length)
+        return {Replacement, 1};
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return {Replacement, 1};
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return {Replacement, 1};
+    return {code, length};
+}
+
+void AppendUtf8(std::string &text, char32_t code)
+{
+    if (code < 0x80) {
+        text += char(code);
+    } else if (code < 0x800) {
+        text += char(0xC0 | (code >> 6));
+        text += char(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        text += char(0xE0 | (code >> 12));
+        text += char(0x80 | ((code >> 6) & 0x3F));
+        text += char(0x80 | (code & 0x3F));
+    } else {
+        text += char(0xF0 | (code >> 18));
+        text += char(0x80 | ((code >> 12) & 0x3F));
+        text += char(0x80 | ((code >> 6) & 0x3F));
+        text += char(0x80 | (code & 0x3F));
+    }
+}
+
+// Marks, embeddings, overrides and isolates, and the two separators that break a line.
+bool ActsOnText(char32_t code)
+{
+    return code == 0x061C || code == 0x200E || code == 0x200F || (code >= 0x2028 && code <= 0x202E)
+        || (code >= 0x2066 && code <= 0x2069);
+}
+
+// One character of a name as shown, and how many code points that takes.
+std::pair<std::string, int> ShownCharacter(char32_t code)
+{
+    std::string shown;
+    if (code < 0x20) {
+        AppendUtf8(shown, 0x2400 + code);   // "␀" to "␟"
+        return {shown, 1};
+    }
+    if (code == 0x7F) {
+        AppendUtf8(shown, 0x2421);   // "␡"
+        return {shown, 1};
+    }
+    if ((code >= 0x80 && code < 0xA0) || ActsOnText(code)) {
+        static constexpr char Digits[] = "0123456789ABCDEF";
+        shown = "⟨U+";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            shown += Digits[(code >> shift) & 0xF];
+        shown += "⟩";
+        return {shown, 8};
+    }
+    AppendUtf8(shown, code);
+    return {shown, 1};
+}
+
+} // namespace
+
+std::string ShownName(std::string_view fileName)
+{
+    std::vector<std::pair<std::string, int>> characters;
+    int length = 0;
+    while (!fileName.empty()) {
+        const auto [code, bytes] = NextCodePoint(fileName);
+        fileName.remove_prefix(bytes);
+        characters.push_back(ShownCharacter(code));
+        length += characters.back().second;
+    }
+    std::string shown("\u2068");
+    if (length <= ShownNameLength) {
+        for (const auto &character : characters)
+            shown += character.first;
+    } else {
+        // Whole characters only, a mark never cut: the end gets the larger share.
+        constexpr int HeadLength = (ShownNameLength - 1) / 2, TailLength = ShownNameLength - 1 - HeadLength;
+        std::size_t head = 0, tail = characters.size();
+        for (int taken = 0; taken + characters[head].second <= HeadLength; ++head)
+            taken += characters[head].second;
+        for (int taken = 0; taken + characters[tail - 1].second <= TailLength; --tail)
+            taken += characters[tail - 1].second;
+        for (std::size_t i = 0; i < head; ++i)
+            shown += characters[i].first;
+        shown += "…";
+        for (std::size_t i = tail; i < characters.size(); ++i)
+            shown += characters[i].first;
+    }
+    shown += "\u2069";
+    return shown;
+}
+
 std::string CannotOpen(std::string_view fileName, std::string_view reason)
 {
     std::string line("„");
-    line.append(fileName).append("“ не може да се отвори: ").append(reason).append(".");
+    line.append(ShownName(fileName)).append("“ не може да се отвори: ").append(reason).append(".");
     return line;
 }
 

@@ -37,7 +37,15 @@ extern const std::string_view PictureFilter;
 extern const std::string_view CannotOpenTitle;
 extern const std::string_view Understood;                // the message box's button
 extern const std::string_view DialogLabels[5];           // look in, file name, file type, open, cancel
-std::string CannotOpen(std::string_view fileName, std::string_view reason);
+std::string CannotOpen(std::string_view fileName, std::string_view reason);   // the name as ShownName gives it
+// A file's name as a message shows it, on one line and no longer than ShownNameLength
+// code points: bytes that are no UTF-8 become U+FFFD; a control character shows as its
+// control picture (U+000A as "␊", DEL as "␡") or, from C1, as "⟨U+0085⟩"; a character
+// that sets the direction of text, or breaks a line (U+2028, U+2029), shows as
+// "⟨U+202E⟩"; a longer name loses its middle to "…", its start and its end (the
+// extension) kept; all of it in U+2068 … U+2069, so it turns no text around it.
+std::string ShownName(std::string_view fileName);
+inline constexpr int ShownNameLength = 60;   // not counting the two isolating characters
 extern const std::string_view OnePictureAtATime;   // the page, when more than one file is dropped
 std::string_view Reason(picture::PictureError error);   // error != None
 

@@ -1,5 +1,5 @@
-// file.h: the first step of reading a picture: the file the player named, checked
-// and opened for the decoder, its bytes unread by the game itself.
+// file.h: the first step of reading a picture: the file the player named, checked,
+// opened and read, away from the interface thread, for the decoder child.
 #pragma once
 
 #include "picture/picture.h"
@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace decoder {
@@ -21,6 +22,9 @@ struct FileName
 
     static FileName fromPath(const QString &path);          // a name Qt gave: a dialog's, a drop's
     static FileName fromArgument(const QByteArray &bytes);  // a command-line argument, byte for byte
+    // A name's bytes as a path for fromPath, which gives them back byte for byte: a byte
+    // that is no UTF-8 rides as the lone surrogate U+DC80 + byte, which no text holds.
+    static QString carried(const QByteArray &bytes);
     QString fileName() const;                               // the last part of `shown`
 };
 
@@ -33,5 +37,12 @@ struct OpenedFile
 // Opens a picture file without blocking: a folder, a pipe, a device, an empty file
 // or one over MaxPictureFileBytes is refused before a byte is read.
 OpenedFile OpenForDecoding(const FileName &name);
+
+// Opens the file as OpenForDecoding does and reads it to its end in pieces, handing
+// each to `take` as it comes (an empty one before the first: is the file still
+// wanted?); once `take` returns false the reading stops. None at the end of the file,
+// else why it gives no picture. It blocks as long as the drive does, so it never runs
+// on the interface thread, and it keeps none of the file's bytes.
+picture::PictureError ReadForDecoding(const FileName &name, const std::function<bool(QByteArray piece)> &take);
 
 } // namespace decoder

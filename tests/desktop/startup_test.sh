@@ -67,18 +67,19 @@ loaded=$(grep -o 'imageformats/[a-z]*\.so" loaded library' <<<"$err" | sort -u |
 
 echo "== a bad picture on the command line: told, and the game runs"
 mkfifo "$scratch/pipe.png"
+fsi=$'\xE2\x81\xA8' pdi=$'\xE2\x81\xA9'   # around a name, so that it turns nothing in the line around
 printf 'Нощна стража\n' >"$scratch/-reverse"
 for file in "missing.png:няма такъв файл" "pipe.png:това не е обикновен файл"; do
     run timeout 3 "$kalvero" -platform offscreen "$scratch/${file%%:*}"
     [ "$status" -eq 124 ] || fail "with ${file%%:*} it ended with $status"
-    grep -q "^kalvero: „${file%%:*}“ не може да се отвори: ${file#*:}.$" <<<"$err" || fail "${file%%:*} was not told"
+    grep -q "^kalvero: „$fsi${file%%:*}$pdi“ не може да се отвори: ${file#*:}.$" <<<"$err" || fail "${file%%:*} was not told"
 done
 # After "--" a name is the player's, though Qt would take it for its own option.
 run timeout 3 "$kalvero" -platform offscreen -- -reverse   # in $scratch
-grep -q "^kalvero: „-reverse“ не може да се отвори: това не е изображение" <<<"$err" || fail "'-- -reverse' was not read: $err"
-# Control characters in a name reach the terminal escaped, not as commands to it.
+grep -q "^kalvero: „$fsi-reverse$pdi“ не може да се отвори: това не е изображение" <<<"$err" || fail "'-- -reverse' was not read: $err"
+# Control characters in a name reach the terminal as pictures, not as commands to it.
 run timeout 3 "$kalvero" -platform offscreen "$scratch/"$'\e]0;pwned\a\e[2J'".png"
-grep -qF 'kalvero: „\x1B]0;pwned\x07\x1B[2J.png“ не може да се отвори: няма такъв файл.' <<<"$err" \
+grep -qF "kalvero: „$fsi␛]0;pwned␇␛[2J.png$pdi“ не може да се отвори: няма такъв файл." <<<"$err" \
     && ! grep -q $'\e' <<<"$err" || fail "a name's control characters reached the terminal: $(cat -v <<<"$err")"
 
 echo "== an X server on its abstract socket only"

@@ -14,11 +14,16 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+
+#include <cstdio>
 
 namespace {
 
@@ -79,6 +84,8 @@ private slots:
     void newestWinsAndTheWindowMayGoFirst();
     void badFileChangesNothing_data();
     void badFileChangesNothing();
+    void aDroppedNameKeepsItsBytes_data();
+    void aDroppedNameKeepsItsBytes();
     void desktopEntryListsTheReadableTypes();
 
 private:
@@ -217,10 +224,11 @@ void tst_Opening::badFileChangesNothing_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("not an image") << QStringLiteral("бележки.png") << QByteArray("Нощна стража\n")
-                                  << QStringLiteral("това не е изображение във формат, който програмата чете");
-    QTest::newRow("empty") << QStringLiteral("празно.jpg") << QByteArray() << QStringLiteral("файлът е празен");
-    QTest::newRow("a folder") << QStringLiteral("папка") << QByteArray() << QStringLiteral("това е папка, а не файл");
+    QTest::addColumn<QString>("shown");   // the name in the message, when not as it is
+    const QString notAnImage = QStringLiteral("това не е изображение във формат, който програмата чете");
+    QTest::newRow("not an image") << QStringLiteral("бележки.png") << QByteArray("Нощна стража\n") << notAnImage << QString();
+    QTest::newRow("empty") << QStringLiteral("празно.jpg") << QByteArray() << QStringLiteral("файлът е празен") << QString();
+    QTest::newRow("a folder") << QStringLiteral("папка") << QByteArray() << QStringLiteral("това е папка, а не файл") << QString();
     // An icon file holding one 16 x 16 PNG, as icon files may.
     QImage icon(16, 16, QImage::Format_ARGB32);
     icon.fill(Qt::red);
@@ -233,12 +241,19 @@ void tst_Opening::badFileChangesNothing_data()
         for (int i = 0; i < 4; ++i)
             ico += char(value >> (8 * i));
     ico += png;
-    QTest::newRow("an icon") << QStringLiteral("икона.ico") << ico
-                             << QStringLiteral("това не е изображение във формат, който програмата чете");
-    // A name is shown as it is: never as markup, never loading what it names.
+    QTest::newRow("an icon") << QStringLiteral("икона.ico") << ico << notAnImage << QString();
+    // A name is shown as it is: never as markup, never loading what it names, never
+    // acting on the text around it, and short enough for the screen.
     QTest::newRow("a name like markup") << QStringLiteral("<img src=loop.mng><font size=7 color=red>голямо.png")
-                                        << QByteArray("Нощна стража\n")
-                                        << QStringLiteral("това не е изображение във формат, който програмата чете");
+                                        << QByteArray("Нощна стража\n") << notAnImage << QString();
+    QTest::newRow("a name turned around") << QStringLiteral("снимка\u202Egnp.exe") << QByteArray("MZ") << notAnImage
+                                          << QStringLiteral("снимка⟨U+202E⟩gnp.exe");
+    QTest::newRow("a second line") << QStringLiteral("a.png\nФайлът е проверен и е безопасен.png") << QByteArray("MZ")
+                                   << notAnImage << QStringLiteral("a.png␊Файлът е проверен и е безопасен.png");
+    QTest::newRow("right to left") << QStringLiteral("تصویر بزرگ.png") << QByteArray("MZ") << notAnImage << QString();
+    QTest::newRow("255 bytes") << QStringLiteral("начало") + QString(115, u'я') + QStringLiteral("-край.png")
+                               << QByteArray("MZ") << notAnImage
+                               << QStringLiteral("начало") + QString(23, u'я') + u'…' + QString(21, u'я') + QStringLiteral("-край.png");
 }
 
 void tst_Opening::badFileChangesNothing()
@@ -246,6 +261,7 @@ void tst_Opening::badFileChangesNothing()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
+    QFETCH(QString, shown);
     const QString path = m_pictures + u'/' + name;
     if (name == QStringLiteral("папка")) {
         QVERIFY(QDir().mkpath(path));
@@ -268,7 +284,13 @@ void tst_Opening::badFileChangesNothing()
     QMessageBox *box = nullptr;
     QTRY_VERIFY((box = w.window.findChild<QMessageBox *>(QStringLiteral("pictureRefused"))) && box->isVisible());
     QCOMPARE(box->windowTitle(), QStringLiteral("Картината не може да се отвори"));
-    QCOMPARE(box->text(), QStringLiteral("„%1“ не може да се отвори: %2.").arg(name, reason));
+    QVERIFY2(box->frameGeometry().width() < box->screen()->availableGeometry().width(),
+             qPrintable(QStringLiteral("the box is %1 pixels wide").arg(box->frameGeometry().width())));
+    // The line reads left to right whatever the name, as the box lays it out.
+    const auto *laidOut = box->findChild<QTextDocument *>();
+    QVERIFY(laidOut);
+    QCOMPARE(laidOut->firstBlock().textDirection(), Qt::LeftToRight);
+    QCOMPARE(box->text(), QStringLiteral("\u200E„\u2068%1\u2069“ не може да се отвори: %2.").arg(shown.isNull() ? name : shown, reason));
     QCOMPARE(box->textFormat(), Qt::PlainText);
     QVERIFY2((box->geometry().center() - w.window.geometry().center()).manhattanLength() <= 2,
              "the message is centred over the game");
@@ -276,6 +298,52 @@ void tst_Opening::badFileChangesNothing()
     box->accept();
     QCOMPARE(w.state(), before);
     QCOMPARE(w.board(), board);
+}
+
+void tst_Opening::aDroppedNameKeepsItsBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("refusal");   // empty: the picture opens
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(bands(300, 250).save(&buffer, "png"));
+    QTest::newRow("a picture") << png << QString();
+    QTest::newRow("no picture") << QByteArray("Нощна стража\n")
+                                << QStringLiteral("\u200E„\u2068\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD.png\u2069“ не може да се отвори: "
+                                                  "това не е изображение във формат, който програмата чете.");
+}
+
+void tst_Opening::aDroppedNameKeepsItsBytes()
+{
+    // "картина.png" in CP1251, as old Windows archives name their files: no UTF-8.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, refusal);
+    const QByteArray path = QFile::encodeName(m_pictures) + "/\xEA\xE0\xF0\xF2\xE8\xED\xE0.png";
+    {
+        std::FILE *file = std::fopen(path.constData(), "wb");
+        QVERIFY(file);
+        const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), file) == std::size_t(bytes.size());
+        QVERIFY(std::fclose(file) == 0 && written);
+    }
+    Window w;
+    QMimeData mime;
+    mime.setUrls({QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w.window, &drop);
+    QVERIFY(w.waitUntilSettled());
+    QMessageBox *box = w.window.findChild<QMessageBox *>(QStringLiteral("pictureRefused"));
+    if (refusal.isEmpty()) {
+        QVERIFY2(!box, qPrintable(box ? box->text() : QString()));
+        QCOMPARE(w.board(), pixels(bands(300, 250)));
+    } else {
+        QTRY_VERIFY((box = w.window.findChild<QMessageBox *>(QStringLiteral("pictureRefused"))) && box->isVisible());
+        QCOMPARE(box->text(), refusal);
+    }
+    QVERIFY(std::remove(path.constData()) == 0);
 }
 
 void tst_Opening::desktopEntryListsTheReadableTypes()

@@ -491,17 +491,32 @@ def refusals(page):
         png = f.read()   # an icon holding one PNG, which the browser would decode
     make("икона.ico", b"\0\0\1\0\1\0\x30\x28\0\0\1\0\x20\0" + struct.pack("<II", len(png), 22) + png)
     make("<i>bold<i>.png", b"\x89PNG\r\n\x1a\n")
+    # Names that would act on the message, and the longest a Linux name may be.
+    turned, two_lines = "снимка\u202egnp.exe", "a.png\nФайлът е проверен и е безопасен.png"
+    right_to_left = "تصویر بزرگ.png"
+    longest = "начало" + "я" * 115 + "-край.png"
+    equal(len(longest.encode()), 255, "the longest name's bytes")
+    for name in (turned, two_lines, right_to_left, longest):
+        make(name, b"MZ")
+
+    def told(name, reason):   # the name isolated, so that it turns nothing around it
+        return f"„\u2068{name}\u2069“ не може да се отвори: {reason}."
+    damaged, not_a_picture = "изображението е повредено или непълно", "това не е изображение във формат, който програмата чете"
     expected = {
-        "празен.jpg": "„празен.jpg“ не може да се отвори: файлът е празен.",
-        "бележка.jpg": "„бележка.jpg“ не може да се отвори: това не е изображение във формат, който програмата чете.",
-        "cut.png": "„cut.png“ не може да се отвори: изображението е повредено или непълно.",
-        "huge.bmp": "„huge.bmp“ не може да се отвори: изображението е твърде голямо за отваряне.",
-        "<i>bold<i>.png": "„<i>bold<i>.png“ не може да се отвори: изображението е повредено или непълно.",
-        "cut.gif": "„cut.gif“ не може да се отвори: изображението е повредено или непълно.",
-        "long-cut.gif": "„long-cut.gif“ не може да се отвори: изображението е повредено или непълно.",
-        "taller.gif": "„taller.gif“ не може да се отвори: изображението е повредено или непълно.",
-        "rle-cut.bmp": "„rle-cut.bmp“ не може да се отвори: изображението е повредено или непълно.",
-        "икона.ico": "„икона.ico“ не може да се отвори: това не е изображение във формат, който програмата чете.",
+        "празен.jpg": told("празен.jpg", "файлът е празен"),
+        "бележка.jpg": told("бележка.jpg", not_a_picture),
+        "cut.png": told("cut.png", damaged),
+        "huge.bmp": told("huge.bmp", "изображението е твърде голямо за отваряне"),
+        "<i>bold<i>.png": told("<i>bold<i>.png", damaged),
+        "cut.gif": told("cut.gif", damaged),
+        "long-cut.gif": told("long-cut.gif", damaged),
+        "taller.gif": told("taller.gif", damaged),
+        "rle-cut.bmp": told("rle-cut.bmp", damaged),
+        "икона.ico": told("икона.ico", not_a_picture),
+        turned: told("снимка⟨U+202E⟩gnp.exe", not_a_picture),
+        two_lines: told("a.png␊Файлът е проверен и е безопасен.png", not_a_picture),
+        right_to_left: told(right_to_left, not_a_picture),
+        longest: told("начало" + "я" * 23 + "…" + "я" * 21 + "-край.png", not_a_picture),
     }
     page.press(1)
     page.click_slot(2)
@@ -517,7 +532,19 @@ def refusals(page):
     for name, message in expected.items():
         decodings = page.js("window.decodings")
         drop_file(page, files[name])
-        equal(wait_for_refusal(page), message, f"refusal of {name}")
+        text = wait_for_refusal(page)
+        # The dialog, and the text in it, stay within the viewport.
+        inside = page.js("[document.getElementById('pictureRefused'), document.getElementById('pictureRefusedText')]"
+                         ".every(e => { const r = e.getBoundingClientRect(); return r.left >= 0 && r.top >= 0 && "
+                         "r.right <= innerWidth && r.bottom <= innerHeight && e.scrollWidth <= e.clientWidth; })")
+        equal(inside, True, f"the dialog for {name!r} within the viewport")
+        equal(text, message, f"refusal of {name!r}")
+        # The line reads left to right whatever the name: its opening quote stands left of its closing one.
+        quotes = page.js("(t => { const r = document.createRange(), at = i => (r.setStart(t.firstChild, i), "
+                         "r.setEnd(t.firstChild, i + 1), r.getBoundingClientRect().left); "
+                         "return at(0) < at(t.textContent.indexOf('“')); })(document.getElementById('pictureRefusedText'))")
+        if name != longest:   # which may break across lines
+            equal(quotes, True, f"{name!r} turns no text around it")
         if not name.endswith(".png"):
             equal(page.js("window.decodings"), decodings, f"{name} is refused before decoding")
         equal(page.js("document.getElementById('pictureRefused').getAttribute('role')"), "alertdialog", "role")
