@@ -58,11 +58,12 @@ int RunDecoder(int argc, char **argv)
 
     int qtArgc = 1;
     QCoreApplication application(qtArgc, argv);   // for the image plugins
+    // A pipe, as the game starts it; a file given by hand is mapped instead.
     QFile input;
-    input.open(stdin, QIODevice::ReadOnly);
+    input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered);
     QByteArray read;
     QByteArrayView data;
-    const qint64 size = input.size();
+    const qint64 size = input.isSequential() ? 0 : input.size();
     if (size > picture::MaxPictureFileBytes) {
         WriteRefusal(stdout, picture::PictureError::FileTooLarge);
         return 0;
@@ -70,7 +71,22 @@ int RunDecoder(int argc, char **argv)
     if (const uchar *mapped = size > 0 ? input.map(0, size) : nullptr) {
         data = QByteArrayView(mapped, size);
     } else {
-        read = input.read(picture::MaxPictureFileBytes + 1);
+        // To the end, and no further than one byte over the cap.
+        constexpr qsizetype Most = qsizetype(picture::MaxPictureFileBytes) + 1;
+        qsizetype have = 0;
+        read.resize(qsizetype(1) << 20);
+        for (;;) {
+            if (have == read.size()) {
+                if (have == Most)
+                    break;
+                read.resize(qMin(have * 2, Most));
+            }
+            const qint64 got = input.read(read.data() + have, read.size() - have);
+            if (got <= 0)
+                break;
+            have += qsizetype(got);
+        }
+        read.truncate(have);
         if (read.size() > picture::MaxPictureFileBytes) {
             WriteRefusal(stdout, picture::PictureError::FileTooLarge);
             return 0;

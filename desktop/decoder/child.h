@@ -1,7 +1,7 @@
 // child.h: the decoder child: the game's own program started as `kalvero --decode
-// WIDTHxHEIGHT`, with a picture file as its standard input and limits on its
-// memory and time (reader.h). It writes one record (record.h) to its standard
-// output, and nothing else there.
+// WIDTHxHEIGHT`, with a picture file's bytes on its standard input (the game's pipe,
+// or a file) and limits on its memory and time (reader.h). It writes one record
+// (record.h) to its standard output, and nothing else there.
 #pragma once
 
 namespace decoder {

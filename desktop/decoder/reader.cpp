@@ -1,4 +1,5 @@
-// reader.cpp: starting the decoder child under its limits, and taking its record back.
+// reader.cpp: reading the file in a thread, starting the decoder child under its
+// limits with the bytes, and taking its record back.
 #include "desktop/decoder/reader.h"
 
 #include "desktop/decoder/record.h"
@@ -8,10 +9,20 @@
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 #if defined(Q_OS_UNIX)
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <sys/prctl.h>
 #endif
 
 Q_LOGGING_CATEGORY(lcPicture, "kalvero.picture", QtWarningMsg)
@@ -28,16 +39,52 @@ QString &program()
 
 constexpr qsizetype ErrorsKept = 4096;
 
+qint64 now()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
+
+// What the reading thread shares with its reader, and nothing else: the thread holds
+// it as long as it lives, which may be longer than the reader or the game's window.
+// The pieces read go on to the child as they come, so the game holds at most MostHeld
+// bytes of a file at once: while the child is behind, the reading waits.
+struct PictureReader::Reading
+{
+    static constexpr qint64 MostHeld = qint64(8) << 20;
+    std::atomic<qint64> progressed{now()};   // when the drive last gave a piece, or the child took one
+    std::mutex mutex;
+    std::condition_variable changed;
+    PictureReader *reader = nullptr;   // told of pieces and of the end; null once it no longer counts
+    std::deque<QByteArray> pieces;     // read, not yet handed to the child
+    qint64 held = 0;                   // read and not yet taken by the child: the pieces and the pipe's queue
+    bool told = false;                 // a call to the reader is on its way
+    bool done = false;
+    PictureError error = PictureError::None;   // why the reading gave no picture, once done
+
+    // Under the lock: the reader hears of it on its own thread, once however many pieces come.
+    void tell()
+    {
+        if (told || !reader)
+            return;
+        told = true;
+        QMetaObject::invokeMethod(reader, [target = reader] { target->takePieces(); }, Qt::QueuedConnection);
+    }
+};
 
 PictureReader::PictureReader(QObject *parent) : QObject(parent)
 {
+    m_stallCheck.setInterval(250);
+    connect(&m_stallCheck, &QTimer::timeout, this, &PictureReader::checkReading);
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(WatchdogMilliseconds);
     connect(&m_watchdog, &QTimer::timeout, this, [this] {
         m_timedOut = true;
         m_process.kill();
     });
+    connect(&m_process, &QProcess::bytesWritten, this, &PictureReader::piecesTaken);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &PictureReader::readOutput);
     connect(&m_process, &QProcess::readyReadStandardError, this, &PictureReader::readErrors);
     connect(&m_process, &QProcess::finished, this, &PictureReader::childEnded);
@@ -50,6 +97,7 @@ PictureReader::PictureReader(QObject *parent) : QObject(parent)
 PictureReader::~PictureReader()
 {
     m_done = true;   // nobody waits for the result any more
+    abandonReading();
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(1000);
@@ -60,15 +108,115 @@ void PictureReader::setDecoderProgram(const QString &name) { program() = name; }
 
 void PictureReader::start(const FileName &name, const QSize &target)
 {
-    Q_ASSERT(m_process.state() == QProcess::NotRunning && !m_done);
+    Q_ASSERT(!m_reading && m_process.state() == QProcess::NotRunning && !m_done);
     m_target = target;
-    OpenedFile opened = OpenForDecoding(name);
-    if (opened.error != PictureError::None) {
-        // Told from the event loop, as a decoded picture would be.
-        QMetaObject::invokeMethod(this, [this, error = opened.error] { finish({{}, error}); }, Qt::QueuedConnection);
+    m_reading = std::make_shared<Reading>();
+    m_reading->reader = this;
+    // Detached: a thread blocked on a drive that no longer answers cannot be joined,
+    // and must not keep the game from quitting.
+    std::thread([reading = m_reading, name] {
+        const PictureError error = ReadForDecoding(name, [&reading](QByteArray piece) {
+            std::unique_lock lock(reading->mutex);
+            reading->changed.wait(lock, [&reading] { return !reading->reader || reading->held < Reading::MostHeld; });
+            reading->progressed = now();
+            if (!reading->reader)
+                return false;   // abandoned: nobody waits for these bytes
+            if (!piece.isEmpty()) {
+                reading->held += piece.size();
+                reading->pieces.push_back(std::move(piece));
+                reading->tell();
+            }
+            return true;
+        });
+        const std::lock_guard lock(reading->mutex);
+        reading->done = true;
+        reading->error = error;
+        reading->changed.notify_all();
+        reading->tell();
+    }).detach();
+    m_stallCheck.start();
+}
+
+void PictureReader::takePieces()
+{
+    if (!m_reading)
+        return;
+    std::deque<QByteArray> pieces;
+    bool done = false;
+    PictureError error = PictureError::None;
+    {
+        const std::lock_guard lock(m_reading->mutex);
+        m_reading->told = false;
+        pieces.swap(m_reading->pieces);
+        done = m_reading->done;
+        error = m_reading->error;
+    }
+    if (done && error != PictureError::None) {
+        abandonReading();
+        stopChild();
+        finish({{}, error});
         return;
     }
-    QStringList arguments{QStringLiteral("--decode"), QStringLiteral("%1x%2").arg(target.width()).arg(target.height())};
+    if (!pieces.empty() && m_process.state() == QProcess::NotRunning && !m_started)
+        startChild();
+    for (const QByteArray &piece : pieces)
+        m_process.write(piece);
+    if (!done)
+        return;
+    // All of the file is on its way: from now on only the decoding counts.
+    abandonReading();
+    if (!m_started)
+        startChild();
+    m_process.closeWriteChannel();
+    m_watchdog.start();
+}
+
+void PictureReader::piecesTaken(qint64 bytes)
+{
+    if (!m_reading)
+        return;
+    m_reading->progressed = now();
+    const std::lock_guard lock(m_reading->mutex);
+    m_reading->held -= bytes;
+    m_reading->changed.notify_all();
+}
+
+void PictureReader::checkReading()
+{
+    takePieces();   // news of the end may still be on its way
+    if (!m_reading || now() - m_reading->progressed < ReadStallMilliseconds)
+        return;
+    abandonReading();
+    stopChild();
+    finish({{}, PictureError::ReadStalled});
+}
+
+void PictureReader::abandonReading()
+{
+    m_stallCheck.stop();
+    if (!m_reading)
+        return;
+    {
+        const std::lock_guard lock(m_reading->mutex);
+        m_reading->reader = nullptr;
+        m_reading->changed.notify_all();
+    }
+    m_reading.reset();
+}
+
+void PictureReader::stopChild()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.disconnect(this);
+    m_process.kill();
+    m_process.waitForFinished(1000);
+}
+
+void PictureReader::startChild()
+{
+    m_started = true;
+    QStringList arguments{QStringLiteral("--decode"), QStringLiteral("%1x%2").arg(m_target.width()).arg(m_target.height())};
 #if defined(KALVERO_ADDRESS_SANITIZER)
     // The sanitizer's reserved memory fits no address-space cap: its own limit stands in.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -77,12 +225,19 @@ void PictureReader::start(const FileName &name, const QSize &target)
     m_process.setProcessEnvironment(environment);
 #endif
 #if defined(Q_OS_UNIX)
-    // In the child, between fork and exec: the file becomes its standard input, and
-    // the limits hold from its first instruction on. Only async-signal-safe calls.
-    m_process.setStandardInputFile(QProcess::nullDevice());   // replaced below by the file
-    const int descriptor = int(opened.file->handle());
-    m_process.setChildProcessModifier([descriptor] {
-        ::dup2(descriptor, STDIN_FILENO);
+    // In the child, between fork and exec: the limits hold from its first instruction
+    // on, and it dies with the game. Only async-signal-safe calls.
+    const pid_t game = ::getpid();
+    m_process.setChildProcessModifier([game] {
+#if defined(Q_OS_LINUX)
+        // Told of the death of the thread that forked it, the interface thread, which
+        // lives as long as the game; a game gone before this line is seen to be gone.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != game)
+            ::raise(SIGKILL);
+#else
+        Q_UNUSED(game);
+#endif
         const auto limit = [](int resource, rlim_t soft, rlim_t hard) {
             const rlimit value{soft, hard};
             ::setrlimit(resource, &value);
@@ -94,18 +249,25 @@ void PictureReader::start(const FileName &name, const QSize &target)
         limit(RLIMIT_CORE, 0, 0);    // a crash leaves no core file
         limit(RLIMIT_FSIZE, 0, 0);   // and the child writes no file
     });
-#else
-    m_process.setStandardInputFile(name.shown);
 #endif
-    m_watchdog.start();
     m_process.start(program().isEmpty() ? QCoreApplication::applicationFilePath() : program(), arguments,
-                    QIODevice::ReadOnly);
-    // The child holds its own copy of the file now; `opened` closes the game's.
+                    QIODevice::ReadWrite);
 }
 
 bool PictureReader::waitForFinished(int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
+    while (m_reading && !m_done && !deadline.hasExpired()) {
+        {
+            std::unique_lock lock(m_reading->mutex);
+            const qint64 left = deadline.isForever() ? 250 : qMin<qint64>(deadline.remainingTime(), 250);
+            m_reading->changed.wait_for(lock, std::chrono::milliseconds(left),
+                                        [this] { return m_reading->done || !m_reading->pieces.empty(); });
+        }
+        checkReading();
+        if (m_process.state() != QProcess::NotRunning && m_process.bytesToWrite() > 0)
+            m_process.waitForBytesWritten(int(qMin<qint64>(deadline.remainingTime() < 0 ? 250 : deadline.remainingTime(), 250)));
+    }
     while (!m_done && !deadline.hasExpired()) {
         if (m_process.state() == QProcess::NotRunning) {
             QCoreApplication::sendPostedEvents(this);   // a refusal told before any child started
@@ -155,8 +317,9 @@ void PictureReader::childEnded(int exitCode, QProcess::ExitStatus status)
     }
     if (status == QProcess::CrashExit) {
 #if defined(Q_OS_UNIX)
-        // Stopped by its processor-time limit: the soft one's signal, or the hard one's.
-        if (exitCode == SIGXCPU || exitCode == SIGKILL) {
+        // Stopped by its processor-time limit, whose signal the child leaves unhandled.
+        // Any other signal, SIGKILL from outside included, is the child's breakdown.
+        if (exitCode == SIGXCPU) {
             finish({{}, PictureError::TooComplex});
             return;
         }

@@ -13,9 +13,11 @@
 #include <QImageWriter>
 #include <QSignalSpy>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -103,6 +105,24 @@ decoder::Decoded read(const decoder::FileName &name)
 
 decoder::Decoded read(const QString &path) { return read(decoder::FileName::fromPath(path)); }
 
+// The reader's decoder child once it runs: the file is read before it starts.
+qint64 childOf(const decoder::PictureReader &reader)
+{
+    const auto *process = reader.findChild<QProcess *>();
+    return process ? process->processId() : 0;
+}
+
+// Gone, or dead and waiting for a parent to reap it.
+bool ended(qint64 process)
+{
+    QFile status(QStringLiteral("/proc/%1/stat").arg(process));
+    if (!status.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = status.readAll();
+    const qsizetype state = line.lastIndexOf(')') + 2;
+    return state < line.size() && (line[state] == 'Z' || line[state] == 'X');
+}
+
 } // namespace
 
 class tst_Reader : public QObject
@@ -118,6 +138,8 @@ private slots:
     void misbehavingChildIsRefused_data();
     void misbehavingChildIsRefused();
     void deletedReaderStopsItsChild();
+    void childKilledFromOutsideHasCrashed();
+    void childDiesWithTheGame();
 
 private:
     QTemporaryDir m_scratch;
@@ -301,10 +323,44 @@ void tst_Reader::deletedReaderStopsItsChild()
         const Misbehaving misbehaving(QStringLiteral("hang"));
         decoder::PictureReader reader;
         reader.start(decoder::FileName::fromPath(path), Board);
-        child = reader.findChild<QProcess *>() ? reader.findChild<QProcess *>()->processId() : 0;
-        QVERIFY(child > 0);
+        QTRY_VERIFY((child = childOf(reader)) > 0);
     }
     QTRY_VERIFY(::kill(pid_t(child), 0) != 0);   // gone, not left spinning
+}
+
+void tst_Reader::childKilledFromOutsideHasCrashed()
+{
+    // Not the processor's limit, not the watchdog: someone else's SIGKILL.
+    const QString path = m_scratch.filePath(QStringLiteral("good.png"));
+    QVERIFY(write(path, encode(stripes(300, 250), "png")));
+    const Misbehaving misbehaving(QStringLiteral("hang"));
+    decoder::PictureReader reader;
+    QSignalSpy finished(&reader, &decoder::PictureReader::finished);
+    reader.start(decoder::FileName::fromPath(path), Board);
+    qint64 child = 0;
+    QTRY_VERIFY((child = childOf(reader)) > 0);
+    QCOMPARE(::kill(pid_t(child), SIGKILL), 0);
+    QVERIFY(finished.wait(decoder::WatchdogMilliseconds + 5000));
+    QCOMPARE(finished.at(0).at(0).value<decoder::Decoded>().error, PictureError::DecoderCrashed);
+}
+
+void tst_Reader::childDiesWithTheGame()
+{
+    // A game killed while its decoder hangs takes the decoder with it.
+    const QString path = m_scratch.filePath(QStringLiteral("good.png"));
+    QVERIFY(write(path, encode(stripes(300, 250), "png")));
+    const Misbehaving misbehaving(QStringLiteral("hang"));
+    QProcess game;
+    game.start(QStringLiteral(KALVERO_GAME_PROGRAM), {QStringLiteral(KALVERO_MISBEHAVE_PROGRAM), path});
+    QVERIFY(game.waitForStarted());
+    QTRY_VERIFY(game.canReadLine());
+    const qint64 child = game.readLine().trimmed().toLongLong();
+    QVERIFY(child > 0);
+    const auto cleanUp = qScopeGuard([child] { ::kill(pid_t(child), SIGKILL); });   // should it be left behind
+    QVERIFY(!ended(child));
+    QCOMPARE(::kill(pid_t(game.processId()), SIGTERM), 0);
+    QVERIFY(game.waitForFinished());
+    QTRY_VERIFY(ended(child));
 }
 
 QTEST_GUILESS_MAIN(tst_Reader)
