@@ -56,7 +56,7 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "the package's version is not $version"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for needed in fonts-liberation qt6-image-formats-plugins qt6-translations-l10n libturbojpeg0 libqt6widgets6 libqt6gui6 libstdc++6; do
+for needed in fonts-liberation qt6-image-formats-plugins qt6-translations-l10n libjpeg62-turbo libqt6widgets6 libqt6gui6 libstdc++6; do
     grep -q "$needed" <<<"$depends" || { echo "missing dependency: $needed"; exit 1; }
 done
 dpkg-deb -x "$deb" "$scratch/root"
