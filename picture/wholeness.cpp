@@ -87,6 +87,7 @@ struct BmpHeader
 {
     bool known = false;   // a header whose fields the checks below understand
     std::int64_t width = 0, height = 0, bits = 0, pixelsAt = 0;
+    std::int64_t pixelBytes = 0;   // what the header declares the coded pixels take; 0: not told
     std::uint32_t compression = 0;
     bool runLength() const { return compression == 1 || compression == 2; }   // RLE8, RLE4
 };
@@ -107,6 +108,7 @@ BmpHeader bmpHeader(FileBytes data)
     header.bits = b.little(os2 ? 24 : 28, 2);
     header.compression = os2 ? 0 : b.little(30, 4);
     header.pixelsAt = b.little(10, 4);
+    header.pixelBytes = os2 || !b.has(34, 4) ? 0 : b.little(34, 4);
     return header;
 }
 
@@ -137,6 +139,8 @@ bool GifIsWhole(FileBytes data)
         switch (data[at++]) {
         case 0x3B:
             return images;
+        case 0x00:
+            break;   // a stray byte between blocks, which every decoder passes over
         case 0x21:
             if (++at > data.size() || !subBlocks())   // past the extension's label
                 return false;
@@ -178,6 +182,10 @@ bool BmpIsWhole(FileBytes data, std::int64_t fileBytes)
     if (header.width > 65535 || header.height > 65535 || header.bits > 64)
         return false;   // no whole file says so; and the sums below stay in range
     if (header.runLength()) {
+        // A stream cut short and given its end mark back still ends before the size its
+        // header declares: the rows it lost would show as a flat colour.
+        if (header.pixelBytes > 0 && fileBytes < header.pixelsAt + header.pixelBytes)
+            return false;
         const std::int64_t size = std::int64_t(data.size());
         std::int64_t at = header.pixelsAt, rows = 0;
         while (at + 1 < size && rows < header.height) {

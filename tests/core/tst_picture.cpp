@@ -191,6 +191,12 @@ void tst_Picture::wholeness_data()
     QTest::newRow("bmp shorter than its header") << corpus("48x40.bmp").left(20) << false << false;
     QTest::newRow("run-length bmp") << corpus("48x40-rle.bmp") << true << true;
     QTest::newRow("run-length bmp cut short") << corpus("48x40-rle-cut.bmp") << false << true;
+    const QByteArray rle = corpus("48x40-rle.bmp");   // its pixels from 1078 on, 3134 bytes of them
+    QTest::newRow("run-length bmp cut in half, its end mark put back")
+        << rle.left(1078 + 1568) + QByteArray("\0\1", 2) << false << true;
+    QByteArray stray = corpus("48x40.gif");
+    stray.insert(stray.size() - 1, '\0');
+    QTest::newRow("gif with a stray byte before its trailer") << stray << true << true;
     QTest::newRow("png cut short: its decoder's to refuse") << corpus("48x40-cut.png") << true << false;
 }
 
