@@ -74,21 +74,33 @@ PictureHeader bmp(const ByteReader &b)
 
 // The first image's width and height tags (256, 257) in the first directory, each a
 // SHORT or a LONG, in the byte order the file's first two bytes name.
-PictureHeader tiff(const ByteReader &b)
+// A classic TIFF, or a BigTIFF, whose offsets and counts take 8 bytes and its
+// directory entries 20.
+PictureHeader tiff(const ByteReader &b, bool big)
 {
     PictureHeader header{PictureFormat::Tiff};
     const bool bigEndian = b.is(0, "MM");
     const auto read = [&](std::size_t at, int count) { return bigEndian ? b.big(at, count) : b.little(at, count); };
-    const std::size_t directory = read(4, 4);
-    if (!b.has(directory, 2))
+    const auto offset = [&](std::size_t at) -> std::size_t {   // a BigTIFF's past 4 GiB as 0: none
+        if (!big)
+            return read(at, 4);
+        const std::uint32_t low = read(at + (bigEndian ? 4 : 0), 4), high = read(at + (bigEndian ? 0 : 4), 4);
+        return high ? 0 : low;
+    };
+    const std::size_t count = big ? 8 : 4, entrySize = big ? 20 : 12;
+    if (!b.has(big ? 8 : 4, count))
         return header;
-    const std::size_t entries = read(directory, 2);
+    const std::size_t directory = offset(big ? 8 : 4);
+    if (directory == 0 || !b.has(directory, count))
+        return header;
+    const std::size_t entries = big ? offset(directory) : read(directory, 2);
     std::int64_t width = 0, height = 0;
-    for (std::size_t i = 0, at = directory + 2; i < entries && b.has(at, 12); ++i, at += 12) {
+    std::size_t at = directory + (big ? 8 : 2);
+    for (std::size_t i = 0; i < entries && b.has(at, entrySize); ++i, at += entrySize) {
         const std::uint32_t tag = read(at, 2), type = read(at + 2, 2);
-        if ((tag != 256 && tag != 257) || (type != 3 && type != 4) || read(at + 4, 4) != 1)
+        if ((tag != 256 && tag != 257) || (type != 3 && type != 4) || offset(at + 4) != 1)
             continue;
-        (tag == 256 ? width : height) = read(at + 8, type == 3 ? 2 : 4);
+        (tag == 256 ? width : height) = read(at + 4 + count, type == 3 ? 2 : 4);
     }
     if (width > 0 && height > 0) {   // both, or no size
         header.width = width;
@@ -126,8 +138,15 @@ PictureHeader ReadPictureHeader(FileBytes start)
         return bmp(b);
     using namespace std::string_view_literals;
     if (b.is(0, "II*\0"sv) || b.is(0, "MM\0*"sv))
-        return b.has(4, 4) ? tiff(b) : PictureHeader{PictureFormat::Tiff};
-    return {};
+        return tiff(b, false);
+    if (b.is(0, "II+\0\x08\0\0\0"sv) || b.is(0, "MM\0+\0\x08\0\0"sv))
+        return tiff(b, true);
+    // HEIC and AVIF: an ISO file-type box naming one of their brands.
+    PictureHeader unknown;
+    if (b.is(4, "ftyp"))
+        for (const std::string_view brand : {"heic", "heix", "hevc", "heim", "heis", "mif1", "msf1", "avif", "avis"})
+            unknown.phonePhoto = unknown.phonePhoto || b.is(8, brand);
+    return unknown;
 }
 
 PictureError CheckFileSize(std::int64_t fileBytes)
@@ -144,11 +163,11 @@ PictureError CheckBeforeDecoding(std::int64_t fileBytes, const PictureHeader &he
     if (const PictureError error = CheckFileSize(fileBytes); error != PictureError::None)
         return error;
     if (header.format == PictureFormat::Unknown)
-        return PictureError::NotAnImage;
+        return header.phonePhoto ? PictureError::PhotoFormatNotRead : PictureError::NotAnImage;
     const bool browser = decoders == Decoders::Browser;
     if (browser && header.format == PictureFormat::Tiff)
         return PictureError::NotReadHere;
-    const DecodeScale smallest = !browser && header.format == PictureFormat::Jpeg ? DecodeScale{1, 8} : DecodeScale{};
+    const DecodeScale smallest = header.format == PictureFormat::Jpeg ? DecodeScale{1, 8} : DecodeScale{};
     if (!FitsDecodeLimit(header.width, header.height, smallest))
         return PictureError::TooLarge;
     return PictureError::None;

@@ -16,6 +16,7 @@ struct PictureHeader
 {
     PictureFormat format = PictureFormat::Unknown;
     std::int64_t width = 0, height = 0;   // as stored, before any EXIF turn; 0 x 0 when the header tells no size
+    bool phonePhoto = false;   // Unknown, but a HEIC or AVIF photo by its file-type box
 };
 
 // How many bytes of a file's start ReadPictureHeader needs, at most, but for a TIFF:
@@ -28,9 +29,8 @@ constexpr std::size_t HeaderBytes = 256 * 1024;
 // header cut short damaged.
 PictureHeader ReadPictureHeader(FileBytes start);
 
-// The decoders a face has. The desktop's read every format above and decode a JPEG
-// at one of libjpeg's scales, down to 1/8; the browser's read no TIFF and decode
-// every picture whole.
+// The decoders a face has. Both decode a JPEG with libjpeg at one of its scales, down
+// to 1/8, and every other picture whole; the browser's read no TIFF.
 enum class Decoders { Desktop, Browser };
 
 // Empty, FileTooLarge or None, from the file's size alone.

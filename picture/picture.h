@@ -43,8 +43,9 @@ enum class PictureError {
     VariantNotRead,   // a variant of its format the decoders do not read: a 12-bit or lossless JPEG, a floating-point TIFF
     ReadStalled,      // its drive stopped answering while it was read
     DecoderCrashed,   // its decoding broke down
+    PhotoFormatNotRead,   // a HEIC or AVIF photo, as phones take them: no face reads those
 };
-constexpr int PictureErrorCount = int(PictureError::DecoderCrashed) + 1;   // DecoderCrashed is the last
+constexpr int PictureErrorCount = int(PictureError::PhotoFormatNotRead) + 1;   // PhotoFormatNotRead is the last
 
 // A rectangle in the picture's own pixels.
 struct CropRect

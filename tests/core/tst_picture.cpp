@@ -43,6 +43,7 @@ private slots:
     void oneDecodeLimit();
     void refusalsBeforeDecoding_data();
     void refusalsBeforeDecoding();
+    void phonePhotos();
     void wholeness_data();
     void wholeness();
     void exifOrientation_data();
@@ -92,6 +93,14 @@ void tst_Picture::formatAndDeclaredSize_data()
                       "\x01\x01\0\x04\0\0\0\x01\0\0\x07\xD0"
                       "\0\0\0\0", 50)
         << PictureFormat::Tiff << qint64(3000) << qint64(2000);
+    // BigTIFF: 8-byte offsets and counts, 20-byte entries; little-endian, then big-endian.
+    QTest::newRow("bigtiff")
+        << QByteArray("II+\0\x08\0\0\0\x10\0\0\0\0\0\0\0" "\x02\0\0\0\0\0\0\0"
+                      "\0\x01\x03\0\x01\0\0\0\0\0\0\0\x70\x17\0\0\0\0\0\0"
+                      "\x01\x01\x04\0\x01\0\0\0\0\0\0\0\x30\x13\0\0\0\0\0\0", 64)
+        << PictureFormat::Tiff << qint64(6000) << qint64(4912);
+    QTest::newRow("big-endian bigtiff, its directory past 4 GiB")
+        << QByteArray("MM\0+\0\x08\0\0\0\0\0\x01\0\0\0\x10", 16) << PictureFormat::Tiff << qint64(0) << qint64(0);
     QTest::newRow("\"BM\" alone: a bitmap cut short") << QByteArray("BM") << PictureFormat::Bmp << qint64(0) << qint64(0);
     QTest::newRow("a GIF's signature cut") << QByteArray("GIF8") << PictureFormat::Unknown << qint64(0) << qint64(0);
     QTest::newRow("text") << QByteArray("Нощна стража\n") << PictureFormat::Unknown << qint64(0) << qint64(0);
@@ -156,10 +165,10 @@ void tst_Picture::refusalsBeforeDecoding_data()
     row("png of 8192 x 8192", 100, PictureFormat::Png, 8192, 8192, Decoders::Browser, PictureError::None);
     row("png of 8193 x 8192", 100, PictureFormat::Png, 8193, 8192, Decoders::Desktop, PictureError::TooLarge);
     row("no size told: the decoder decides", 100, PictureFormat::Png, 0, 0, Decoders::Browser, PictureError::None);
-    row("jpeg of 20000 x 20000 in the browser, whole", 100, PictureFormat::Jpeg, 20000, 20000, Decoders::Browser,
-        PictureError::TooLarge);
-    row("jpeg of 20000 x 20000 on the desktop, at 1/8", 100, PictureFormat::Jpeg, 20000, 20000, Decoders::Desktop,
+    row("jpeg of 20000 x 20000 in the browser, at 1/8", 100, PictureFormat::Jpeg, 20000, 20000, Decoders::Browser,
         PictureError::None);
+    row("jpeg of 66000 x 66000 on the desktop, over the limit at 1/8", 100, PictureFormat::Jpeg, 66000, 66000,
+        Decoders::Desktop, PictureError::TooLarge);
     row("bmp of 20000 x 20000 on the desktop, whole", 100, PictureFormat::Bmp, 20000, 20000, Decoders::Desktop,
         PictureError::TooLarge);
 }
@@ -172,6 +181,18 @@ void tst_Picture::refusalsBeforeDecoding()
     QFETCH(qint64, height);
     QFETCH(Decoders, decoders);
     QTEST(picture::CheckBeforeDecoding(fileBytes, {format, width, height}, decoders), "error");
+}
+
+// A phone's HEIC or AVIF photo is told apart from a file of no picture format (a video).
+void tst_Picture::phonePhotos()
+{
+    const auto verdict = [](const char *brand) {
+        const QByteArray file = QByteArray("\0\0\0\x18" "ftyp", 8) + brand + QByteArray("\0\0\0\0mif1", 8);
+        return picture::CheckBeforeDecoding(file.size(), picture::ReadPictureHeader(bytesOf(file)), Decoders::Desktop);
+    };
+    QCOMPARE(verdict("heic"), PictureError::PhotoFormatNotRead);
+    QCOMPARE(verdict("avif"), PictureError::PhotoFormatNotRead);
+    QCOMPARE(verdict("isom"), PictureError::NotAnImage);
 }
 
 void tst_Picture::wholeness_data()
