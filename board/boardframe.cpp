@@ -1,6 +1,7 @@
 // boardframe.cpp: placing the slots, and drawing each one when what it shows changes.
 #include "board/boardframe.h"
 
+#include "model/cycles.h"
 #include "model/game.h"
 
 #include <cassert>
@@ -48,6 +49,23 @@ int BoardFrame::slotAt(int x, int y) const
 void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Surface &surface)
 {
     assert(overlay.cursor >= 0 && overlay.cursor < PieceCount);
+    assert(!(overlay.whole && overlay.cycles));
+    if (overlay.cycles != m_cycles) {
+        m_cycles = overlay.cycles;
+        RebuildBoard();   // every slot is drawn again, with its cycle or without
+    }
+    // By slot: the outlined cycle, numbered from 1 in the order of their smallest slots,
+    // 0 for a piece in its place; -1 without the cycles.
+    std::array<int, PieceCount> outlined;
+    outlined.fill(-1);
+    if (m_cycles) {
+        const model::Cycles cycles = model::FindCycles(game.history().current());
+        std::array<int, PieceCount> number{};
+        for (int cycle = 0, next = 0; cycle < cycles.count; ++cycle)
+            number[std::size_t(cycle)] = cycles.length[std::size_t(cycle)] > 1 ? ++next : 0;
+        for (int i = 0; i < PieceCount; ++i)
+            outlined[std::size_t(i)] = number[std::size_t(cycles.cycleOf[std::size_t(i)])];
+    }
     if (overlay.whole && !m_wholeDrawn) {
         surface.whole(true);
         m_whole = m_wholeDrawn = true;
@@ -63,14 +81,17 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
         const bool mark = overlay.markShown && overlay.cursor == i;
         const bool drawn = tile == slot.tile && border == slot.border && mark == slot.mark;
         const bool picked = border != slot.border;
-        const bool renamed = slot.tooltip != game.history().currentText(i) || (slot.tile < 0 && slot.tooltip.empty());
+        const int cycle = outlined[std::size_t(i)];
+        const bool renamed = slot.tooltip != game.history().currentText(i) || (slot.tile < 0 && slot.tooltip.empty())
+                             || cycle != slot.cycle;
         // The slot's record is whole before the surface hears of a change, so that a screen
         // reader asking back hears the new state.
         slot.border = border;
         slot.mark = mark;
         if (renamed) {
             slot.tooltip = game.history().currentText(i);
-            slot.name = m_namer(i, slot.tooltip);
+            slot.cycle = cycle;
+            slot.name = cycle < 0 ? m_namer(i, slot.tooltip) : m_cycleNamer(i, slot.tooltip, cycle);
         }
         if (picked)
             surface.selected(i, border);
@@ -79,6 +100,10 @@ void BoardFrame::PaintBoard(const model::Game &game, const Overlay &overlay, Sur
         if (!m_whole && !drawn) {
             const forms::PixelRect &place = m_places[std::size_t(i)];
             surface.tile(i, place, Cut(tile));
+            if (cycle == 0)
+                surface.dim(i, place);
+            else if (cycle > 0)
+                surface.outline(i, place, CycleColour(cycle));
             if (border)
                 surface.border(i, place);
             if (mark)

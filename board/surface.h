@@ -1,6 +1,7 @@
 // surface.h: what a face can draw on its board; the board decides what.
 #pragma once
 
+#include "board/marks.h"
 #include "forms/numbers.h"
 
 #include <string_view>
@@ -18,6 +19,9 @@ public:
     virtual void tile(int slot, const forms::PixelRect &place, const forms::PixelRect &cut) = 0;
     virtual void border(int slot, const forms::PixelRect &place) = 0;   // the pick border, over the tile
     virtual void mark(int slot, const forms::PixelRect &place) = 0;     // the cursor's mark, over the tile
+    // The cycles' glance, over the tile: a piece in its place veiled, or the outline of its cycle.
+    virtual void dim(int slot, const forms::PixelRect &place) = 0;
+    virtual void outline(int slot, const forms::PixelRect &place, Rgb colour) = 0;
     // The whole source over every slot (true), or no longer (false: every slot is drawn again next).
     virtual void whole(bool shown) = 0;
     // For the slot's tooltip and screen readers, when its tile changes.

@@ -119,11 +119,18 @@ EM_JS(void, kalvero_board_ring, (int x, int y, int width, int height, int inset,
     c.fillRect(left + w - thickness, top, thickness, h);
 });
 
+// A veil of rgb at opacity (of 255) over a slot.
+EM_JS(void, kalvero_board_veil, (int x, int y, int width, int height, unsigned rgb, int opacity), {
+    const c = Module["kalveroBoard"].context;
+    c.fillStyle = "rgba(" + (rgb >> 16) + ", " + ((rgb >> 8) & 255) + ", " + (rgb & 255) + ", " + opacity / 255 + ")";
+    c.fillRect(x, y, width, height);
+});
+
 void WebBoard::Write(web::Markup &markup)
 {
     // As start-up paints it: the ordered board, nothing picked; until the game draws
     // on the canvas, the board's own background shows the assembled picture.
-    const board::BoardFrame frame(window::texts::SlotName);
+    const board::BoardFrame frame(window::texts::SlotName, window::texts::CycleSlotName);
     markup.open("div", "board")
         .place(board::Picture1)
         .attribute("role", "grid")
@@ -242,6 +249,21 @@ void WebBoard::mark(int, const forms::PixelRect &place)
     const int unit = std::max(1, int(std::lround(m_unit)));
     for (const board::Ring &ring : board::MarkRings)
         kalvero_board_ring(to.x, to.y, to.width, to.height, ring.inset * unit, ring.width * unit, ring.colour);
+}
+
+void WebBoard::dim(int, const forms::PixelRect &place)
+{
+    const DeviceRect to = device(place);
+    kalvero_board_veil(to.x, to.y, to.width, to.height, board::DimColour, board::DimOpacity);
+}
+
+void WebBoard::outline(int, const forms::PixelRect &place, board::Rgb colour)
+{
+    const DeviceRect to = device(place);
+    const int unit = std::max(1, int(std::lround(m_unit)));
+    const board::Ring &edge = board::OutlineEdge;
+    kalvero_board_ring(to.x, to.y, to.width, to.height, 0, board::OutlineWidth * unit, colour);
+    kalvero_board_ring(to.x, to.y, to.width, to.height, edge.inset * unit, edge.width * unit, edge.colour);
 }
 
 void WebBoard::whole(bool shown)

@@ -41,6 +41,8 @@ public:
     void tile(int slot, const forms::PixelRect &place, const forms::PixelRect &cut) override;
     void border(int slot, const forms::PixelRect &place) override;
     void mark(int slot, const forms::PixelRect &place) override;
+    void dim(int slot, const forms::PixelRect &place) override;
+    void outline(int slot, const forms::PixelRect &place, board::Rgb colour) override;
     void whole(bool shown) override;
     void label(int slot, std::string_view tooltip, std::string_view name) override;
     void selected(int slot, bool picked) override;

@@ -1,10 +1,13 @@
 // tst_board.cpp: the board's geometry in twips: where each slot sits over the
-// holder, the piece size the holder gives, and the rectangle of the source each tile is cut from.
+// holder, the piece size the holder gives, and the rectangle of the source each tile is
+// cut from; and the cycles of an arrangement, which the board outlines.
 #include "board/geometry.h"
 #include "forms/numbers.h"
+#include "model/cycles.h"
 
 #include <QTest>
 
+#include <numeric>
 #include <vector>
 
 class tst_Board : public QObject
@@ -16,6 +19,8 @@ private slots:
     void pieceSizeFromTheHolder_data();
     void pieceSizeFromTheHolder();
     void slotsTileTheHolderExactly();
+    void cycles_data();
+    void cycles();
 };
 
 void tst_Board::locatePieceAndSlotPlaces()
@@ -72,6 +77,51 @@ void tst_Board::slotsTileTheHolderExactly()
     for (std::size_t i = 0; i < covers.size(); ++i)
         QVERIFY2(covers[i] == 1, qPrintable(QStringLiteral("(%1, %2) lies in %3 slots")
                                                 .arg(Left + int(i) % Width).arg(Top + int(i) / Width).arg(covers[i])));
+}
+
+void tst_Board::cycles_data()
+{
+    // An arrangement as the slots whose pieces move, each followed by the slot its piece belongs in.
+    QTest::addColumn<QList<QList<int>>>("moves");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("longCycles");   // their slots, cycle by cycle, in the cycles' order
+    QList<int> all(30);
+    std::iota(all.begin(), all.end(), 0);
+    QStringList allSlots;
+    for (const int slot : all)
+        allSlots << QString::number(slot);
+    QTest::newRow("assembled") << QList<QList<int>>{} << 30 << QString();
+    QTest::newRow("one swap away") << QList<QList<int>>{{3, 17}} << 29 << QStringLiteral("3 17");
+    QTest::newRow("all 30 in one") << QList<QList<int>>{all} << 1 << allSlots.join(u' ');
+    QTest::newRow("two apart, the later begun first") << QList<QList<int>>{{25, 9, 2}, {6, 1}} << 27
+                                                      << QStringLiteral("1 6 | 2 9 25");
+}
+
+void tst_Board::cycles()
+{
+    QFETCH(QList<QList<int>>, moves);
+    QFETCH(int, count);
+    QFETCH(QString, longCycles);
+    model::Arrangement arrangement = model::OrderedArrangement();
+    for (const QList<int> &cycle : moves) {
+        for (qsizetype i = 0; i < cycle.size(); ++i)
+            arrangement[std::size_t(cycle[i])] = std::uint8_t(cycle[(i + 1) % cycle.size()]);
+    }
+    const model::Cycles cycles = model::FindCycles(arrangement);
+    QCOMPARE(cycles.count, count);
+    QCOMPARE(cycles.swapsToSolve(), 30 - count);
+    QStringList found;
+    for (int cycle = 0; cycle < cycles.count; ++cycle) {
+        QStringList members;
+        for (int slot = 0; slot < 30; ++slot) {
+            if (cycles.cycleOf[std::size_t(slot)] == cycle)
+                members << QString::number(slot);
+        }
+        QCOMPARE(cycles.length[std::size_t(cycle)], members.size());
+        if (members.size() > 1)
+            found << members.join(u' ');
+    }
+    QCOMPARE(found.join(QStringLiteral(" | ")), longCycles);
 }
 
 QTEST_APPLESS_MAIN(tst_Board)

@@ -3,6 +3,7 @@
 #include "window/texts.h"
 #include "testimages.h"
 #include "desktop/mainwindow.h"
+#include "board/marks.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -97,7 +98,10 @@ struct Player
         QCoreApplication::sendEvent(board(), &event);
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        menu->actions().constLast()->trigger();
+        for (QAction *action : menu->actions()) {
+            if (action->text() == QStringLiteral("Покажи цялата картина"))
+                action->trigger();
+        }
         menu->close();
     }
 };
@@ -125,6 +129,7 @@ private slots:
     void tabOrder();
     void wholeGameWithTheKeyboard();
     void glanceAtTheWholePicture();
+    void glanceAtTheCycles();
     void toolkitTextsInBulgarian();
     void cursorMarkOnlyUnderKeyboardFocus();
     void startsWithTheAssembledPicture();
@@ -362,6 +367,57 @@ void tst_MainWindow::glanceAtTheWholePicture()
     QCOMPARE(player.text(), std::get<1>(before));
     QCOMPARE(player.play().game().history().depth(), std::get<2>(before));
     QCOMPARE(player.bordered(), std::get<4>(before));
+}
+
+void tst_MainWindow::glanceAtTheCycles()
+{
+    Player player;
+    QVERIFY(QTest::qWaitForWindowActive(&player.window));
+    BoardView *board = player.board();
+    // From the assembled picture, 3 and 17 swapped: one cycle of two, and 28 pieces in place.
+    player.pick({3, 17});
+    player.press(model::Command::Swap);
+    player.pick({8});
+    board->setFocus(Qt::TabFocusReason);
+    const QImage before = pixels(player.window.grab().toImage());
+    auto *line = player.window.findChild<QLabel *>(QStringLiteral("cyclesLine"));
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(board);
+
+    player.key(Qt::Key_F3);
+    QVERIFY(player.play().cyclesShown());
+    const QString status = QStringLiteral("Цикли: 29 · Най-малко размени до подредената картина: 1");
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), status);
+    QCOMPARE(table->text(QAccessible::Name), status);
+    QCOMPARE(table->child(board::ReadingIndex(17))->text(QAccessible::Name), QStringLiteral("Поле 17: част 3, цикъл 1"));
+    // The cycle's pieces outlined in its colour, a black line inside; in-place pieces veiled.
+    const auto rgb = [](board::Rgb c) { return QColor(QRgb(0xFF000000 | c)); };
+    for (const int index : {3, 17}) {
+        const QImage shown = player.shown(index);
+        QCOMPARE(shown.pixelColor(1, 25), rgb(board::CycleColours[0]));
+        QCOMPARE(shown.pixelColor(25, board::OutlineWidth), rgb(board::OutlineEdge.colour));
+        QCOMPARE(shown.pixelColor(25, 25), player.piece(index == 3 ? 17 : 3).pixelColor(25, 25));
+    }
+    for (const int index : {0, 8, 29}) {
+        const QImage shown = player.shown(index), piece = player.piece(index);
+        const QColor veil = rgb(board::DimColour);
+        const auto veiled = [](int under, int over) { return (under * (255 - board::DimOpacity) + over * board::DimOpacity) / 255; };
+        for (const QPoint at : {QPoint(5, 25), QPoint(25, 25), QPoint(48, 48)}) {
+            const QColor was = piece.pixelColor(at), is = shown.pixelColor(at);
+            QVERIFY2(qAbs(is.red() - veiled(was.red(), veil.red())) <= 1 && qAbs(is.green() - veiled(was.green(), veil.green())) <= 1
+                         && qAbs(is.blue() - veiled(was.blue(), veil.blue())) <= 1,
+                     qPrintable(QStringLiteral("slot %1 at (%2, %3) not veiled").arg(index).arg(at.x()).arg(at.y())));
+        }
+    }
+    QCOMPARE(player.shown(8).pixelColor(0, 0), rgb(board::DashColour));   // the pick still shows
+
+    // The next key only ends it.
+    player.key(Qt::Key_Space);
+    QVERIFY(!player.play().glancing());
+    QVERIFY(!line->isVisible());
+    QCOMPARE(pixels(player.window.grab().toImage()), before);
+    QCOMPARE(table->child(board::ReadingIndex(17))->text(QAccessible::Name), QStringLiteral("Поле 17: част 3"));
+    QCOMPARE(player.bordered(), QList<int>{8});
 }
 
 void tst_MainWindow::toolkitTextsInBulgarian()
