@@ -4,6 +4,7 @@
 
 #include "board/marks.h"
 #include "desktop/boardaccessible.h"
+#include "desktop/lessonfile.h"
 #include "desktop/qtext.h"
 #include "desktop/resource.h"
 #include "picture/picture.h"
@@ -63,6 +64,7 @@ window::Key gameKey(int key)
     case Qt::Key_Return:
     case Qt::Key_Enter: return window::Key::Enter;
     case Qt::Key_F2: return window::Key::F2;
+    case Qt::Key_F3: return window::Key::F3;
     default: return window::Key::Other;
     }
 }
@@ -154,6 +156,25 @@ void BoardView::mark(int, const forms::PixelRect &place)
     QPainter painter(&m_drawn);
     for (const board::Ring &r : board::MarkRings)
         ring(painter, cell.adjusted(r.inset * u, r.inset * u, -r.inset * u, -r.inset * u), r.width * u, colour(r.colour));
+}
+
+void BoardView::dim(int, const forms::PixelRect &place)
+{
+    QColor veil = colour(board::DimColour);
+    veil.setAlpha(board::DimOpacity);
+    QPainter painter(&m_drawn);
+    painter.fillRect(device(place), veil);
+}
+
+void BoardView::outline(int, const forms::PixelRect &place, board::Rgb rgb)
+{
+    const int u = unit();
+    const QRect cell = device(place);
+    const board::Ring &edge = board::OutlineEdge;
+    QPainter painter(&m_drawn);
+    ring(painter, cell, board::OutlineWidth * u, colour(rgb));
+    ring(painter, cell.adjusted(edge.inset * u, edge.inset * u, -edge.inset * u, -edge.inset * u), edge.width * u,
+         colour(edge.colour));
 }
 
 void BoardView::whole(bool shown)
@@ -313,13 +334,17 @@ void BoardView::contextMenuEvent(QContextMenuEvent *event)
     menu->setObjectName(QStringLiteral("pictureMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (const window::MenuItem &item : m_play.menu()) {
+        if (item.act == window::MenuAct::SaveLesson && !CanSaveLessons())
+            continue;   // a build that carries no page writes no lesson
         if (item.separatorBefore)
             menu->addSeparator();
         QAction *action = menu->addAction(toQString(item.text), this, [this, act = item.act] {
             switch (act) {
             case window::MenuAct::OpenPicture: emit openPictureAsked(); break;
             case window::MenuAct::BuiltInPicture: emit builtInPictureAsked(); break;
+            case window::MenuAct::SaveLesson: emit saveLessonAsked(); break;
             case window::MenuAct::ShowWholePicture: m_present(m_play.glance()); break;
+            case window::MenuAct::ShowCycles: m_present(m_play.showCycles()); break;
             }
         });
         action->setEnabled(item.enabled);

@@ -41,12 +41,14 @@ public:
     void pressSlot(int slot);                // a click's effect, as a reader's press asks for it
 
     // What an act changed beyond the slots, for screen readers: the cursor's cell, the
-    // board's name during a glance, and the glance's end by the next click or key.
+    // board's name during a glance (the whole picture, or the cycles' status line), and
+    // the glance's end by the next click or key.
     void shown(const window::Shown &shown);
 
 signals:
     void openPictureAsked();      // the menu's "Отвори картина…"
     void builtInPictureAsked();   // the menu's "Върни вградената картина"
+    void saveLessonAsked();       // the menu's "Запази като урок…", offered when the program carries its page
 
 protected:
     bool event(QEvent *event) override;
@@ -64,6 +66,8 @@ private:
     void tile(int slot, const forms::PixelRect &place, const forms::PixelRect &cut) override;
     void border(int slot, const forms::PixelRect &place) override;
     void mark(int slot, const forms::PixelRect &place) override;
+    void dim(int slot, const forms::PixelRect &place) override;
+    void outline(int slot, const forms::PixelRect &place, board::Rgb colour) override;
     void whole(bool shown) override;
     QRect device(const forms::PixelRect &place) const;   // a place in whole device pixels
     int unit() const;                                    // device pixels to a design pixel, whole

@@ -33,11 +33,18 @@ QString pictureFilter()
 }
 
 // The line both the box and the terminal tell.
-QString cannotOpen(picture::PictureError error, const QString &name)
+QString cannotOpen(std::string_view reason, const QString &name)
 {
     const QByteArray utf8 = name.toUtf8();
     return QString::fromStdString(
-        window::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), window::texts::Reason(error)));
+        window::texts::CannotOpen(std::string_view(utf8.constData(), std::size_t(utf8.size())), reason));
+}
+
+std::string_view reasonOf(const decoder::Decoded &decoded)
+{
+    Q_ASSERT(!decoded.opened());
+    return decoded.error != picture::PictureError::None ? window::texts::Reason(decoded.error)
+                                                        : window::texts::LessonReason(decoded.lessonError);
 }
 
 } // namespace
@@ -75,12 +82,16 @@ void DesktopPictureOpener::stop()
 
 void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::FileName &name, window::Arrival arrival)
 {
-    if (decoded.error == picture::PictureError::None) {
+    if (decoded.opened() && decoded.lesson) {
+        m_pictureFileName = name.fileName();
+        emit lessonChosen(decoded.picture, *decoded.lesson, arrival);
+    } else if (decoded.opened()) {
+        m_pictureFileName = name.fileName();
         emit pictureChosen(decoded.picture, arrival);
     } else {
         if (arrival == window::Arrival::AtStart)
-            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(cannotOpen(decoded.error, name.fileName())).toLocal8Bit().constData());
-        tell(refusal(decoded.error, name.fileName()));
+            std::fprintf(stderr, "kalvero: %s\n", TerminalSafe(cannotOpen(reasonOf(decoded), name.fileName())).toLocal8Bit().constData());
+        tell(refusal(decoded, name.fileName()));
     }
     emit settled();
 }
@@ -105,6 +116,7 @@ void DesktopPictureOpener::tell(const QString &why)
 void DesktopPictureOpener::useBuiltIn()
 {
     stop();
+    m_pictureFileName.clear();
     emit pictureChosen(QImage(), window::Arrival::BuiltIn);
 }
 
@@ -159,5 +171,10 @@ QString DesktopPictureOpener::refusal(picture::PictureError error, const QString
     // The box's selectable text takes its direction from the first strong character,
     // isolated or not: a right-to-left name would turn the whole line. U+200E LRM says
     // first that the line is left to right.
-    return QChar(0x200E) + cannotOpen(error, name);
+    return QChar(0x200E) + cannotOpen(window::texts::Reason(error), name);
+}
+
+QString DesktopPictureOpener::refusal(const decoder::Decoded &decoded, const QString &name)
+{
+    return QChar(0x200E) + cannotOpen(reasonOf(decoded), name);
 }

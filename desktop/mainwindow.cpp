@@ -9,13 +9,17 @@
 #include "window/texts.h"
 #include "desktop/colourbutton.h"
 #include "desktop/desktoppictureopener.h"
+#include "desktop/lessonfile.h"
 
 #include <QAccessibleWidget>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QShortcut>
@@ -132,6 +136,15 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
         m_command1[std::size_t(i)] = button;
     }
 
+    // The cycles' status line, over everything below the board while the cycles show.
+    m_cyclesLine = new QLabel(this);
+    m_cyclesLine->setObjectName(QStringLiteral("cyclesLine"));
+    m_cyclesLine->setGeometry(TwipsToRect(window::CyclesLine));
+    m_cyclesLine->setAlignment(Qt::AlignCenter);
+    m_cyclesLine->setPalette(orange);
+    m_cyclesLine->setAutoFillBackground(true);
+    m_cyclesLine->hide();
+
     // Tab order: the message box, the board as one stop, then the buttons; the label
     // takes no focus.
     setTabOrder(m_text1, m_board);
@@ -148,6 +161,9 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
 
     connect(m_board, &BoardView::openPictureAsked, m_opener, &DesktopPictureOpener::askForFile);
     connect(m_board, &BoardView::builtInPictureAsked, m_opener, &DesktopPictureOpener::useBuiltIn);
+    connect(m_board, &BoardView::saveLessonAsked, this, &MainWindow::saveLesson);
+    connect(m_opener, &DesktopPictureOpener::lessonChosen, this,
+            [this](const QImage &picture, const lesson::Lesson &lesson) { useLesson(picture, lesson); });
     setAcceptDrops(true);
     m_text1->viewport()->installEventFilter(this);   // a file dropped on the message box opens too
 
@@ -174,13 +190,49 @@ void MainWindow::present(const window::Shown &shown)
 {
     m_play.PaintBoard(*m_board);
     m_board->shown(shown);
+    if (shown.glance) {
+        if (m_play.cyclesShown())
+            m_cyclesLine->setText(toQString(m_play.boardName()));
+        m_cyclesLine->setVisible(m_play.cyclesShown());
+    }
     window::ApplyText(shown.text, *this);
 }
 
 void MainWindow::usePicture(const QImage &picture, window::Arrival arrival)
 {
+    m_picture = picture;
     m_board->setSource(picture);
     present(m_play.pictureChanged(arrival));
+}
+
+void MainWindow::useLesson(const QImage &picture, const lesson::Lesson &lesson)
+{
+    m_picture = picture;
+    m_board->setSource(picture);
+    present(m_play.lessonArrived(lesson.text, lesson.textCut, lesson.start));
+}
+
+void MainWindow::saveLesson()
+{
+    auto *dialog = new QFileDialog(this, toQString(window::texts::SaveLessonTitle),
+                                   SuggestedLessonName(m_opener->pictureFileName()),
+                                   toQString(window::texts::LessonFilter));
+    dialog->setObjectName(QStringLiteral("lessonDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("html"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
+        const QImage source = m_picture.isNull() ? ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg") : m_picture;
+        const lesson::Lesson lesson{LessonPicture(source).toStdString(), m_text1->toPlainText().toStdString(), false,
+                                    m_play.lessonStart()};
+        if (const QString why = SaveLesson(path, lesson); !why.isEmpty()) {
+            QMessageBox box(QMessageBox::Warning, toQString(window::texts::CannotSaveTitle), why, QMessageBox::Ok, this);
+            box.setObjectName(QStringLiteral("lessonRefused"));
+            box.button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
+            box.exec();
+        }
+    });
+    dialog->open();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

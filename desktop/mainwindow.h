@@ -50,6 +50,8 @@ private:
     void setText(std::string_view text) override;   // the message box
     void append(std::string_view line) override;
     void usePicture(const QImage &picture, window::Arrival arrival);   // null: the built-in one
+    void useLesson(const QImage &picture, const lesson::Lesson &lesson);
+    void saveLesson();   // the board's menu: asks where, then writes the lesson there
     bool takeDrop(QDropEvent *event);
 
     window::Play m_play;
@@ -57,5 +59,7 @@ private:
     DesktopPictureOpener *m_opener = nullptr;
     QLabel *m_label1 = nullptr;
     QPlainTextEdit *m_text1 = nullptr;
+    QLabel *m_cyclesLine = nullptr;   // the cycles' status line, shown while they show
+    QImage m_picture;   // the board's source as it came, null for the built-in one: a lesson's picture
     std::array<QPushButton *, 4> m_command1{};
 };

@@ -95,6 +95,14 @@ CommandResult Game::Shuffle(forms::Random &random)
     return {true, Log::Empty};
 }
 
+CommandResult Game::ShuffleTo(const Arrangement &arrangement)
+{
+    assert(IsPermutation(arrangement));
+    reseed();
+    m_history.PushArrangement(arrangement);
+    return {true, Log::Empty};
+}
+
 CommandResult Game::Swap()
 {
     if (!m_picks.FirstPicked || !m_picks.SecondPicked)

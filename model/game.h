@@ -61,6 +61,9 @@ public:
 
     CommandResult Clear();
     CommandResult Shuffle(forms::Random &random);   // the only source of chance
+    // The board as Shuffle leaves it, with `arrangement` (a permutation) drawn: a
+    // lesson's start, which every pupil solves alike.
+    CommandResult ShuffleTo(const Arrangement &arrangement);
     CommandResult Swap();                           // declines without two picks
     CommandResult Undo();                           // declines at depth 1
 

@@ -1,8 +1,8 @@
 // pagepictureopener.cpp: the menu, the file input, the browser's decoding and the refusals.
 #include "web/pagepictureopener.h"
 
+#include "window/layout.h"
 #include "window/texts.h"
-#include "picture/wholeness.h"
 #include "picture/format.h"
 
 #include <emscripten.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <vector>
 
 using picture::PictureError;
 using web::val;
@@ -24,9 +23,9 @@ constexpr int BoardPixels = picture::PictureWidth * 8;
 
 PagePictureOpener *opener = nullptr;   // the page has one window, and it lives as long as the page
 
-void bytesRead(int request, val file, val bytes) { opener->bytesRead(request, file, bytes); }
-void decoded(int request, val file, val bitmap) { opener->decoded(request, file, bitmap); }
-void failed(int request, val file, int error) { opener->failed(request, file, PictureError(error)); }
+void decoded(int request, val file, val bitmap, val lesson) { opener->decoded(request, file, bitmap, lesson); }
+void failed(int request, val file, int error, int lessonError) { opener->failed(request, file, error, lessonError); }
+void lessonPictureMade(val jpeg) { opener->lessonPictureMade(jpeg); }
 
 std::string fileName(val file)
 {
@@ -38,25 +37,105 @@ std::string fileName(val file)
 
 EMSCRIPTEN_BINDINGS(kalvero_picture)
 {
-    emscripten::function("kalveroBytesRead", &bytesRead);
     emscripten::function("kalveroDecoded", &decoded);
     emscripten::function("kalveroFailed", &failed);
+    emscripten::function("kalveroLessonPicture", &lessonPictureMade);
 }
 
 using emscripten::EM_VAL;
 
-// A read that fails is ReadFailed (5); a decoding that fails is Damaged (10).
-EM_JS(void, kalvero_read, (int request, EM_VAL file, double bytes), {
+// The picture decoded in a worker of its own (worker.js), which the page ends after its
+// answer: its memory goes with it. The worker's WebAssembly is compiled once. A file
+// whose reading makes no progress for 10 s is ReadStalled (14); a decoding that takes
+// more than 5 s after the last byte came is TooComplex (11); a worker that breaks down
+// is DecoderCrashed (15). A newer picture ends the worker of an older one at once.
+EM_JS(void, kalvero_decode, (int request, EM_VAL file, int width, int height), {
     const f = Emval.toValue(file);
-    f.slice(0, bytes).arrayBuffer().then(
-        function(buffer) { Module["kalveroBytesRead"](request, f, new Uint8Array(buffer)); },
-        function() { Module["kalveroFailed"](request, f, 5); });
+    const glue = Module["kalveroDecoding"] || (Module["kalveroDecoding"] = {
+        code: null, script: null, worker: null, end: function() {}
+    });
+    glue.end();
+    if (!glue.code) {
+        glue.code = kalveroUnpack("kalveroDecoderCode").then(function(code) { return WebAssembly.compile(code); });
+        glue.script = kalveroUnpack("kalveroDecoderScript").then(function(script) {
+            return URL.createObjectURL(new Blob([script], {type: "text/javascript"}));
+        });
+    }
+    let ended = false;
+    let worker = null, stall = 0, watchdog = 0;
+    function end() {
+        ended = true;
+        clearTimeout(stall);
+        clearTimeout(watchdog);
+        if (worker) worker.terminate();
+        worker = null;
+    }
+    function fail(error, lessonError) {
+        end();
+        Module["kalveroFailed"](request, f, error || 0, lessonError || 0);
+    }
+    function waitForBytes() {
+        clearTimeout(stall);
+        stall = setTimeout(function() { fail(14); }, 10000);
+    }
+    glue.end = end;
+    waitForBytes();
+    Promise.all([glue.code, glue.script]).then(function(parts) {
+        if (ended) return;
+        worker = new Worker(parts[1]);
+        worker.onmessage = function(event) {
+            const answer = event.data;
+            if (answer.progress) {
+                waitForBytes();
+            } else if (answer.read) {
+                clearTimeout(stall);
+                watchdog = setTimeout(function() { fail(11); }, 5000);
+            } else if (answer.bitmap) {
+                end();
+                Module["kalveroDecoded"](request, f, answer.bitmap, answer.lesson || null);
+            } else {
+                fail(answer.error, answer.lessonError);
+            }
+        };
+        worker.onerror = function(event) {
+            event.preventDefault();
+            fail(15);
+        };
+        worker.postMessage({wasm: parts[0], file: f, width: width, height: height});
+    }, function() { fail(15); });
 });
-EM_JS(void, kalvero_decode, (int request, EM_VAL file), {
-    const f = Emval.toValue(file);
-    createImageBitmap(f, {imageOrientation: "from-image"}).then(
-        function(bitmap) { Module["kalveroDecoded"](request, f, bitmap); },
-        function() { Module["kalveroFailed"](request, f, 10); });
+
+// The board's picture at a lesson's size, a JPEG of quality 90, or of less as far as a
+// detailed painting needs to stay within MaxLessonPictureBytes.
+EM_JS(void, kalvero_make_lesson_picture, (int width, int height, int most), {
+    const source = Module["kalveroBoard"].original || window.kalveroBuiltIn;
+    const canvas = new OffscreenCanvas(width, height);
+    const context = canvas.getContext("2d", {alpha: false});
+    context.imageSmoothingEnabled = true;
+    context.imageSmoothingQuality = "high";
+    context.drawImage(source, 0, 0, width, height);
+    function encode(quality) {
+        canvas.convertToBlob({type: "image/jpeg", quality: quality}).then(function(blob) {
+            if (blob.size > most && quality > 0.55) {
+                encode(quality - 0.1);
+                return;
+            }
+            return blob.arrayBuffer().then(function(buffer) { Module["kalveroLessonPicture"](new Uint8Array(buffer)); });
+        });
+    }
+    encode(0.9);
+});
+// This page, as it came, as a file of its own name: a lesson's page opens its lesson so.
+EM_JS(EM_VAL, kalvero_own_page, (), {
+    const name = decodeURIComponent(location.pathname.split("/").pop() || "") || "урок.html";
+    return Emval.toHandle(new File([window.kalveroPage], name, {type: "text/html"}));
+});
+EM_JS(void, kalvero_download, (EM_VAL page, EM_VAL name), {
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([Emval.toValue(page)], {type: "text/html"}));
+    link.download = Emval.toValue(name);
+    link.click();
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 60000);
 });
 
 void PagePictureOpener::Write(web::Markup &markup)
@@ -89,9 +168,9 @@ void PagePictureOpener::Write(web::Markup &markup)
     markup.close().close();
 }
 
-PagePictureOpener::PagePictureOpener(val window, std::function<void(val)> chosen, std::function<void()> glance,
+PagePictureOpener::PagePictureOpener(val window, std::function<void(val, val)> chosen, std::function<void(window::MenuAct)> act,
                              std::function<Focus()> saveFocus, std::function<void(const Focus &)> restoreFocus)
-    : m_window(window), m_chosen(std::move(chosen)), m_glance(std::move(glance)), m_saveFocus(std::move(saveFocus)),
+    : m_window(window), m_chosen(std::move(chosen)), m_act(std::move(act)), m_saveFocus(std::move(saveFocus)),
       m_restoreFocus(std::move(restoreFocus))
 {
     assert(!opener);
@@ -135,89 +214,72 @@ PagePictureOpener::PagePictureOpener(val window, std::function<void(val)> chosen
         m_restoreFocus(m_dialogFocus);
         return false;
     });
+
+    // A lesson's page opens its lesson at once, read and judged as any file.
+    if (const val block = web::ById("kalveroLesson"); !block.isNull() && block["textContent"]["length"].as<int>() > 0)
+        open(val::take_ownership(kalvero_own_page()));
 }
 
 void PagePictureOpener::open(val file)
 {
     const int request = ++m_newest;
-    const double bytes = file["size"].as<double>();
-    const PictureError error = picture::CheckFileSize(std::int64_t(bytes));
+    const PictureError error = picture::CheckFileSize(std::int64_t(file["size"].as<double>()));
     if (error != PictureError::None) {
         refuse(file, error);
         return;
     }
-    kalvero_read(request, file.as_handle(), std::min(bytes, double(picture::HeaderBytes)));
+    // As many pixels as the board can show on this screen, at the largest scale the
+    // page takes on it: the worker never sends more.
+    const val screen = val::global("screen");
+    const double ratio = val::global("devicePixelRatio").as<double>();
+    const double scale = window::layout::PageScale(screen["width"].as<double>(), screen["height"].as<double>());
+    const int across = std::clamp(int(std::ceil(picture::PictureWidth * std::max(1.0, scale) * std::max(1.0, ratio))),
+                                  lesson::PictureWidth, BoardPixels);   // a lesson saved from it stays sharp
+    kalvero_decode(request, file.as_handle(), across, across * picture::PictureHeight / picture::PictureWidth);
 }
 
-void PagePictureOpener::bytesRead(int request, val file, val bytes)
-{
-    if (request != m_newest)
-        return;
-    // Copied straight into the WebAssembly's memory: a whole file may be 128 MiB.
-    std::vector<std::uint8_t> data(bytes["length"].as<std::size_t>());
-    val(emscripten::typed_memory_view(data.size(), data.data())).call<void>("set", bytes);
-    const double fileBytes = file["size"].as<double>();
-    const picture::FileBytes read(data.data(), data.size());
-    const picture::PictureHeader header = picture::ReadPictureHeader(read);
-    if (const PictureError error = picture::CheckBeforeDecoding(std::int64_t(fileBytes), header, picture::Decoders::Browser);
-        error != PictureError::None) {
-        refuse(file, error);
-        return;
-    }
-    // A GIF or a BMP cut short is refused as damaged, as on the desktop, before any
-    // browser paints what it still has. A GIF, or a run-length coded BMP, needs all
-    // its bytes for that.
-    if (picture::NeedsAllBytes(header.format, read) && double(data.size()) < fileBytes
-        && request != m_readingAll) {   // once: a file that shrank since is judged by what it gave
-        m_readingAll = request;
-        kalvero_read(request, file.as_handle(), fileBytes);
-        return;
-    }
-    if (!picture::IsWhole(header.format, read, std::int64_t(fileBytes))) {
-        refuse(file, PictureError::Damaged);
-        return;
-    }
-    kalvero_decode(request, file.as_handle());
-}
-
-void PagePictureOpener::decoded(int request, val file, val bitmap)
+void PagePictureOpener::decoded(int request, val file, val bitmap, val lesson)
 {
     if (request != m_newest) {
         bitmap.call<void>("close");
         return;
     }
-    const int width = bitmap["width"].as<int>(), height = bitmap["height"].as<int>();
-    // Decoded whole, under the limit its header met: some headers tell no size.
-    if (width < 1 || height < 1 || !picture::FitsDecodeLimit(width, height)) {
-        bitmap.call<void>("close");
-        refuse(file, PictureError::TooLarge);
-        return;
-    }
-    // The board's share of the picture over white, so that transparent parts show white
-    // as on the desktop: kept as sharp as the largest board needs (BoardPixels across),
-    // for the board scales it once to its own device pixels.
-    const picture::CropRect crop = picture::CropToBoard(width, height);
-    const int across = std::min(crop.width, BoardPixels);
-    const int kept = std::max(1, across), keptDown = std::max(1, kept * picture::PictureHeight / picture::PictureWidth);
-    val canvas = web::Document().call<val>("createElement", std::string("canvas"));
-    canvas.set("width", kept);
-    canvas.set("height", keptDown);
-    val options = val::object();
-    options.set("alpha", false);
-    val context = canvas.call<val>("getContext", std::string("2d"), options);
-    context.set("fillStyle", std::string("#FFFFFF"));
-    context.call<void>("fillRect", 0, 0, kept, keptDown);
-    context.set("imageSmoothingEnabled", true);
-    context.set("imageSmoothingQuality", std::string("high"));
-    context.call<void>("drawImage", bitmap, crop.x, crop.y, crop.width, crop.height, 0, 0, kept, keptDown);
-    bitmap.call<void>("close");
-    m_chosen(canvas);
+    // The board's part of the picture, over white, already in the board's proportions.
+    m_pictureName = fileName(file);
+    m_chosen(bitmap, lesson);
 }
 
-void PagePictureOpener::failed(int request, val file, PictureError error)
+void PagePictureOpener::saveLesson(std::string_view text, const std::optional<model::Arrangement> &start)
 {
-    if (request == m_newest)
-        refuse(file, error);
+    m_saving = {{}, std::string(text), false, start};
+    kalvero_make_lesson_picture(lesson::PictureWidth, lesson::PictureHeight, int(lesson::MaxPictureBytes));
+}
+
+void PagePictureOpener::lessonPictureMade(val jpeg)
+{
+    m_saving.picture.resize(jpeg["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(m_saving.picture.size(), reinterpret_cast<std::uint8_t *>(m_saving.picture.data())))
+        .call<void>("set", jpeg);
+    // The page as it came, kept by its first script: a lesson's page holds its block again.
+    const std::string page = val::global("kalveroPage").as<std::string>();
+    if (!lesson::HasOneSlot(page))
+        return;   // a page changed by hand: nothing can be written into it
+    // The picture's file name with ".html" for its extension; "урок.html" for the built-in one.
+    std::string name = m_pictureName.empty() ? std::string("урок") : m_pictureName;
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    kalvero_download(val(lesson::WriteLesson(page, m_saving)).as_handle(), val(name + ".html").as_handle());
+    m_saving = {};
+}
+
+void PagePictureOpener::failed(int request, val file, int error, int lessonError)
+{
+    if (request != m_newest)
+        return;
+    if (lessonError != 0)
+        tell(window::texts::CannotOpen(fileName(file), window::texts::LessonReason(lesson::LessonError(lessonError))));
+    else
+        refuse(file, PictureError(error));
 }
 
 void PagePictureOpener::refuse(val file, PictureError error)
@@ -294,10 +356,13 @@ void PagePictureOpener::activate(int item)
         break;
     case window::MenuAct::BuiltInPicture:
         ++m_newest;   // a file still under way no longer counts
-        m_chosen(val::null());
+        m_pictureName.clear();
+        m_chosen(val::null(), val::null());
         break;
+    case window::MenuAct::SaveLesson:
     case window::MenuAct::ShowWholePicture:
-        m_glance();
+    case window::MenuAct::ShowCycles:
+        m_act(chosen.act);
         break;
     }
 }

@@ -225,6 +225,7 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
     m_text1 = web::ById("Text1_0");
     m_announcer = web::ById("announcer");
     m_glanceStatus = web::ById("glanceStatus");
+    m_cyclesLine = web::ById("cyclesLine");
     kalvero_guard_input();
     m_board = std::make_unique<WebBoard>();
     // One listener for the 30 cells: the cell a left click landed on.
@@ -251,7 +252,13 @@ WebWindow::WebWindow(forms::ClockRandom random) : m_play(random)
     });
 
     m_opener = std::make_unique<PagePictureOpener>(
-        m_window, [this](val picture) { usePicture(picture); }, [this] { present(m_play.glance()); },
+        m_window, [this](val picture, val lesson) { usePicture(picture, lesson); },
+        [this](window::MenuAct act) {
+            if (act == window::MenuAct::SaveLesson)
+                m_opener->saveLesson(m_text1["value"].as<std::string>(), m_play.lessonStart());
+            else
+                present(act == window::MenuAct::ShowCycles ? m_play.showCycles() : m_play.glance());
+        },
         [this] { return saveFocus(); },
         [this](const PagePictureOpener::Focus &focus) { restoreFocus(focus); });
 
@@ -369,6 +376,16 @@ std::string WebWindow::Markup()
         .attribute("elementtiming", "Text1_0")
         .text(withLineFeeds(window::texts::HelpText))
         .close();
+    // The cycles' status line, shown while they show; readers hear it as the board's name.
+    markup.open("div", "cyclesLine")
+        .attribute("hidden", "")
+        .attribute("aria-hidden", "true")
+        .place(window::CyclesLine)
+        .style("background-color", web::Colour(layout::Label1Colour))
+        .style("text-align", "center")
+        .style("white-space", "nowrap")
+        .style("line-height", web::Pixels(forms::ToPixels(window::CyclesLine).height))
+        .close();
     // A glance is announced as the board's new name.
     markup.open("div", "glanceStatus").attribute("role", "status").attribute("class", "unseen").close();
     // Swap lines and the announcement are read once each, as they arrive.
@@ -435,15 +452,30 @@ void WebWindow::present(const window::Shown &shown)
     if (shown.glance) {
         m_board->setName(m_play.boardName());
         web::SetText(m_glanceStatus, m_play.glancing() ? m_play.boardName() : "");
+        web::SetText(m_cyclesLine, m_play.cyclesShown() ? m_play.boardName() : "");
+        if (m_play.cyclesShown())
+            m_cyclesLine.call<void>("removeAttribute", std::string("hidden"));
+        else
+            web::SetAttribute(m_cyclesLine, "hidden", "");
         kalvero_set_glancing(m_play.glancing());
     }
     window::ApplyText(shown.text, *this);
 }
 
-void WebWindow::usePicture(val picture)
+void WebWindow::usePicture(val picture, val lesson)
 {
     m_board->setSource(picture);
-    present(m_play.pictureChanged(picture.isNull() ? window::Arrival::BuiltIn : window::Arrival::Opened));
+    if (lesson.isNull()) {
+        present(m_play.pictureChanged(picture.isNull() ? window::Arrival::BuiltIn : window::Arrival::Opened));
+        return;
+    }
+    std::optional<model::Arrangement> start;
+    if (val tiles = lesson["start"]; !tiles.isNull()) {
+        start.emplace();
+        for (int slot = 0; slot < model::PieceCount; ++slot)
+            (*start)[std::size_t(slot)] = std::uint8_t(tiles[slot].as<int>());
+    }
+    present(m_play.lessonArrived(lesson["text"].as<std::string>(), lesson["textCut"].as<bool>(), start));
 }
 
 bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
@@ -478,7 +510,8 @@ bool WebWindow::keyDown(const EmscriptenKeyboardEvent &event)
         static constexpr std::pair<std::string_view, window::Key> Keys[] = {
             {"ArrowLeft", window::Key::Left}, {"ArrowRight", window::Key::Right}, {"ArrowUp", window::Key::Up},
             {"ArrowDown", window::Key::Down}, {"Home", window::Key::Home},        {"End", window::Key::End},
-            {" ", window::Key::Space},         {"Enter", window::Key::Enter},     {"F2", window::Key::F2}};
+            {" ", window::Key::Space},         {"Enter", window::Key::Enter},     {"F2", window::Key::F2},
+            {"F3", window::Key::F3}};
         for (const auto &[name, value] : Keys) {
             if (key == name)
                 gameKey = value;

@@ -48,14 +48,14 @@ private:
     bool keyDown(const EmscriptenKeyboardEvent &event);
     void moveFocus(bool backwards);   // Tab and Shift+Tab: a closed cycle
     int focusStop() const;            // where the focus is in the Tab cycle; -1 off it
-    void usePicture(web::val picture);   // null: the built-in one
+    void usePicture(web::val picture, web::val lesson);   // null: the built-in one
     void showMenuAt(double clientX, double clientY);   // the board's menu at a point of the screen
     PagePictureOpener::Focus saveFocus() const;
     void restoreFocus(const PagePictureOpener::Focus &focus);
 
     window::Play m_play;
     web::val m_window = web::val::null(), m_text1 = web::val::null(), m_announcer = web::val::null(),
-             m_glanceStatus = web::val::null();
+             m_glanceStatus = web::val::null(), m_cyclesLine = web::val::null();
     std::vector<web::val> m_command1;   // by button index
     std::unique_ptr<WebBoard> m_board;
     std::unique_ptr<PagePictureOpener> m_opener;

@@ -2,6 +2,7 @@
 // cursor's keys, the glance and a new picture.
 #include "window/play.h"
 
+#include "model/cycles.h"
 #include "window/texts.h"
 
 #include <algorithm>
@@ -9,11 +10,11 @@
 
 namespace window {
 
-Play::Play(forms::ClockRandom random) : m_random(random), m_board(texts::SlotName) {}
+Play::Play(forms::ClockRandom random) : m_random(random), m_board(texts::SlotName, texts::CycleSlotName) {}
 
 Shown Play::Command1_Click(int index)
 {
-    if (m_glancing)
+    if (glancing())
         return endGlance();
     const model::CommandResult result = m_game.Command1_Click(index, m_random);
     if (!result.wentThrough)
@@ -28,7 +29,7 @@ Shown Play::Command1_Click(int index)
 Shown Play::Picture2_Click(int slot)
 {
     assert(slot >= 0 && slot < model::PieceCount);
-    if (m_glancing)
+    if (glancing())
         return endGlance();
     m_played = true;
     Shown shown = moveCursor(slot);
@@ -46,7 +47,7 @@ Shown Play::moveCursor(int slot)
 
 Shown Play::key(Key key, bool onBoard)
 {
-    if (m_glancing)
+    if (glancing())
         return endGlance();
     if (key == Key::Undo)
         return Command1_Click(int(model::Command::Undo));
@@ -63,6 +64,8 @@ Shown Play::key(Key key, bool onBoard)
     case Key::End: column = model::GridColumns - 1; break;
     case Key::F2:
         return glance();
+    case Key::F3:
+        return showCycles();
     case Key::Space:
     case Key::Enter:
         m_markShown = true;   // keys on the board show where the cursor is
@@ -77,11 +80,27 @@ Shown Play::key(Key key, bool onBoard)
     return moveCursor(column * model::GridRows + row);
 }
 
-Shown Play::glance()
+Shown Play::glance() { return beginGlance(Glance::WholePicture); }
+
+Shown Play::showCycles()
 {
-    if (m_glancing)
+    Shown shown = beginGlance(Glance::Cycles);
+    if (shown.glance)
+        countCycles();
+    return shown;
+}
+
+void Play::countCycles()
+{
+    const model::Cycles cycles = model::FindCycles(m_game.history().current());
+    m_cyclesLine = texts::CyclesLine(cycles.count, cycles.swapsToSolve());
+}
+
+Shown Play::beginGlance(Glance glance)
+{
+    if (glancing())
         return {};
-    m_glancing = true;
+    m_glance = glance;
     Shown shown;
     shown.glance = true;
     return shown;
@@ -89,9 +108,9 @@ Shown Play::glance()
 
 Shown Play::endGlance()
 {
-    if (!m_glancing)
+    if (!glancing())
         return {};
-    m_glancing = false;
+    m_glance = Glance::None;
     Shown shown;
     shown.glance = true;
     shown.cursorMoved = m_focused;   // readers are back on the cursor's cell
@@ -103,7 +122,7 @@ Shown Play::boardFocused(bool markShown)
     m_focused = true;
     m_markShown = markShown;
     Shown shown;
-    shown.cursorMoved = !m_glancing;
+    shown.cursorMoved = !glancing();
     return shown;
 }
 
@@ -116,6 +135,8 @@ Shown Play::boardLeft()
 
 Shown Play::pictureChanged(Arrival arrival)
 {
+    const bool leftLesson = m_lesson && arrival == Arrival::BuiltIn;
+    m_lesson = false;
     m_builtIn = arrival == Arrival::BuiltIn;
     // Every slot is cut again from the new source. A picture named on the command line
     // meets a game not yet begun, assembled, with the help text in the message box: it
@@ -124,7 +145,36 @@ Shown Play::pictureChanged(Arrival arrival)
     if (arrival == Arrival::AtStart && !m_played)
         return {};
     m_played = true;
-    return {TextFor(m_game.Clear())};
+    Shown shown{TextFor(m_game.Clear())};
+    if (leftLesson)   // the built-in picture, with the text that introduces it
+        shown.text = {TextChange::Kind::Replace, std::string(texts::HelpText)};
+    if (cyclesShown()) {   // it came while the cycles show: they are counted anew
+        countCycles();
+        shown.glance = true;
+    }
+    return shown;
+}
+
+Shown Play::lessonArrived(std::string_view text, bool textCut, const std::optional<model::Arrangement> &start)
+{
+    Shown shown = pictureChanged(Arrival::Opened);
+    m_lesson = true;
+    if (start)
+        m_game.ShuffleTo(*start);
+    std::string shownText(text);
+    if (textCut)
+        shownText.append("\r\n").append(texts::LessonTextCut);
+    shown.text = {TextChange::Kind::Replace, std::move(shownText)};
+    if (cyclesShown())
+        countCycles();
+    return shown;
+}
+
+std::optional<model::Arrangement> Play::lessonStart() const
+{
+    if (m_game.isSolved())
+        return std::nullopt;
+    return m_game.history().current();
 }
 
 Shown Play::boardLost()
@@ -133,24 +183,31 @@ Shown Play::boardLost()
     return {};
 }
 
-std::array<MenuItem, 3> Play::Menu(bool builtInShown)
+std::array<MenuItem, MenuItems> Play::Menu(bool builtInShown)
 {
     return {{
         {MenuAct::OpenPicture, texts::OpenPicture, true, false},
         // Choosing the built-in picture while it shows would only wipe the game.
         {MenuAct::BuiltInPicture, texts::BuiltInPicture, !builtInShown, false},
+        {MenuAct::SaveLesson, texts::SaveLesson, true, false},
         {MenuAct::ShowWholePicture, texts::ShowWholePicture, true, true},
+        {MenuAct::ShowCycles, texts::ShowCycles, true, false},
     }};
 }
 
 void Play::PaintBoard(board::Surface &surface)
 {
-    m_board.PaintBoard(m_game, {m_cursor, markShown(), m_glancing}, surface);
+    m_board.PaintBoard(m_game, {m_cursor, markShown(), m_glance == Glance::WholePicture, cyclesShown()}, surface);
 }
 
 std::string_view Play::boardName() const
 {
-    return m_glancing ? texts::WholePicture : texts::BoardName;
+    switch (m_glance) {
+    case Glance::None: break;
+    case Glance::WholePicture: return texts::WholePicture;
+    case Glance::Cycles: return m_cyclesLine;
+    }
+    return texts::BoardName;
 }
 
 } // namespace window

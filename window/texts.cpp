@@ -210,9 +210,72 @@ std::string_view Reason(picture::PictureError error)
         return "това е разновидност на формата, която програмата не чете (12-битов JPEG, JPEG без загуби, TIFF с дробни стойности)";
     case picture::PictureError::ReadStalled: return "файлът не може да бъде прочетен: устройството спря да отговаря";
     case picture::PictureError::DecoderCrashed: return "разчитането му прекъсна аварийно";
+    case picture::PictureError::PhotoFormatNotRead:
+        return "това е снимка във формат HEIC или AVIF, който програмата не чете; запазете я като JPEG или PNG";
     }
     assert(false && "no reason for a picture that opened");
     return {};
+}
+
+} // namespace window::texts
+
+// A lesson.
+#include "lesson/lesson.h"
+
+namespace window::texts {
+
+const std::string_view SaveLesson = "Запази като урок…";
+const std::string_view SaveLessonTitle = "Запази като урок";
+const std::string_view LessonFilter = "Урок (*.html)";
+const std::string_view CannotSaveTitle = "Урокът не може да се запази";
+const std::string_view NoWritePermission = "няма права за запис в тази папка";
+const std::string_view DiskFull = "няма достатъчно място на диска";
+const std::string_view WriteFailed = "файлът не може да се запише";
+const std::string_view LessonTextCut = "Текстът на урока е по-дълъг от 4000 знака: показани са първите 4000.";
+
+std::string CannotSave(std::string_view fileName, std::string_view reason)
+{
+    std::string line("„");
+    line.append(ShownName(fileName)).append("“ не може да се запази: ").append(reason).append(".");
+    return line;
+}
+
+std::string_view LessonReason(lesson::LessonError error)
+{
+    switch (error) {
+    case lesson::LessonError::None: break;
+    case lesson::LessonError::NotALesson: return "това е уеб страница, а не урок на Kalvero";
+    case lesson::LessonError::TwoLessons: return "страницата съдържа повече от един урок";
+    case lesson::LessonError::Malformed: return "урокът в страницата е повреден";
+    case lesson::LessonError::BadStart: return "началната подредба на урока не съдържа всяка от 30-те части точно веднъж";
+    case lesson::LessonError::TooLarge: return "урокът е по-голям от 16 MiB";
+    }
+    assert(false && "no reason for a lesson that opened");
+    return {};
+}
+
+} // namespace window::texts
+
+// The cycles of the arrangement.
+namespace window::texts {
+
+const std::string_view ShowCycles = "Покажи циклите";
+
+std::string CyclesLine(int cycles, int swaps)
+{
+    std::string line("Цикли: ");
+    line.append(std::to_string(cycles)).append(" · Най-малко размени до подредената картина: ").append(std::to_string(swaps));
+    return line;
+}
+
+std::string CycleSlotName(int slot, std::string_view tileText, int cycle)
+{
+    std::string name = SlotName(slot, tileText);
+    if (cycle > 0)
+        name.append(", цикъл ").append(std::to_string(cycle));
+    else
+        name.append(", на мястото си");
+    return name;
 }
 
 } // namespace window::texts

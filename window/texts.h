@@ -50,3 +50,36 @@ extern const std::string_view OnePictureAtATime;   // the page, when more than o
 std::string_view Reason(picture::PictureError error);   // error != None
 
 } // namespace window::texts
+
+// A lesson: the board's menu, the save dialog, why a save failed, why a file is no
+// lesson, and the note for a text that was cut.
+namespace lesson {
+enum class LessonError;
+}
+
+namespace window::texts {
+
+extern const std::string_view SaveLesson;        // the board's menu
+extern const std::string_view SaveLessonTitle;   // the save dialog's title
+extern const std::string_view LessonFilter;      // the save dialog's filter, with its pattern
+extern const std::string_view CannotSaveTitle;
+extern const std::string_view NoWritePermission;   // reasons a save failed
+extern const std::string_view DiskFull;
+extern const std::string_view WriteFailed;
+std::string CannotSave(std::string_view fileName, std::string_view reason);   // the name as ShownName gives it
+extern const std::string_view LessonTextCut;     // shown after a text cut at 4,000 characters
+std::string_view LessonReason(lesson::LessonError error);   // error != None
+
+} // namespace window::texts
+
+// The cycles of the arrangement, shown from the board's menu: its item, the status line
+// ("Цикли: 12 · Най-малко размени до подредената картина: 18"), which is also the board's
+// name for readers while they show, and a slot's name meanwhile: its outlined cycle
+// from 1 ("Поле 7: част 13, цикъл 2"), or 0 for a piece in its place.
+namespace window::texts {
+
+extern const std::string_view ShowCycles;
+std::string CyclesLine(int cycles, int swaps);
+std::string CycleSlotName(int slot, std::string_view tileText, int cycle);
+
+} // namespace window::texts

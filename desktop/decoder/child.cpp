@@ -93,13 +93,17 @@ int RunDecoder(int argc, char **argv)
         }
         data = read;
     }
-    const Decoded decoded = DecodePicture(data, target);
+    const Decoded decoded = DecodeFile(data, target);
     if (decoded.error != picture::PictureError::None) {
         WriteRefusal(stdout, decoded.error);
         return 0;
     }
+    if (decoded.lessonError != lesson::LessonError::None) {
+        WriteRefusal(stdout, decoded.lessonError);
+        return 0;
+    }
     Q_ASSERT(decoded.picture.size() == target);
-    WritePicture(stdout, decoded.picture);
+    WritePicture(stdout, decoded.picture, decoded.lesson);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 

@@ -1,7 +1,8 @@
 // child.h: the decoder child: the game's own program started as `kalvero --decode
 // WIDTHxHEIGHT`, with a picture file's bytes on its standard input (the game's pipe,
-// or a file) and limits on its memory and time (reader.h). It writes one record
-// (record.h) to its standard output, and nothing else there.
+// or a file) and limits on its memory and time (reader.h). A web page is read there
+// as a lesson, and its picture decoded as any picture (decode.h). It writes one
+// record (record.h) to its standard output, and nothing else there.
 #pragma once
 
 namespace decoder {

@@ -2,20 +2,30 @@
 // source. It runs in the decoder child (child.h), never in the game's own process.
 #pragma once
 
+#include "lesson/lesson.h"
 #include "picture/picture.h"
 
 #include <QByteArrayView>
 #include <QImage>
 #include <QSize>
 
+#include <optional>
+
 namespace decoder {
 
 using picture::PictureError;
 
+// What a file gave: a picture, or a lesson's picture with its text and start, or
+// why it gave neither: the picture's reason (a lesson's picture is judged as any
+// picture), or the lesson's (a web page that is no lesson the game can open).
 struct Decoded
 {
-    QImage picture;   // `target` in size, opaque RGB32, when error is None; null otherwise
+    QImage picture;   // `target` in size, opaque RGB32, when both errors are None; null otherwise
     PictureError error = PictureError::None;
+    lesson::LessonError lessonError = lesson::LessonError::None;   // never set with `error`
+    std::optional<lesson::Lesson> lesson{};   // a lesson's text, textCut and start; its `picture` is empty
+
+    bool opened() const { return error == PictureError::None && lessonError == lesson::LessonError::None; }
 };
 
 // The picture in `data`, turned as its EXIF orientation says, its middle in the
@@ -31,5 +41,10 @@ struct Decoded
 // The other formats go to Qt's readers, by their named format only. Data cut short
 // or corrupt is refused rather than shown in part.
 Decoded DecodePicture(QByteArrayView data, const QSize &target);
+
+// A file's bytes as the decoder child takes them: a web page is read as a lesson
+// (lesson/lesson.h), which it must be, and its picture decoded as DecodePicture
+// decodes any picture, under the same limits and verdicts; everything else is a picture.
+Decoded DecodeFile(QByteArrayView data, const QSize &target);
 
 } // namespace decoder

@@ -9,6 +9,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <random>
 
 using model::Arrangement;
@@ -102,6 +103,7 @@ private slots:
     void shuffleDrawsWithTheIndexFormula_data();
     void shuffleDrawsWithTheIndexFormula();
     void shuffleIsAPermutationAndRepeatsForASeed();
+    void shuffleToLeavesTheBoardAsAShuffleDoes();
     void unknownCommandOnlyRepaints();
     void randomPlayKeepsTheHistoryWhole();
     void fortyThousandSwapsAndBack();
@@ -382,6 +384,31 @@ void tst_Model::shuffleIsAPermutationAndRepeatsForASeed()
         QCOMPARE(asRows(first.history().current()), asRows(second.history().current()));
         QVERIFY(!first.picks().FirstPicked);
     }
+}
+
+void tst_Model::shuffleToLeavesTheBoardAsAShuffleDoes()
+{
+    // A deep history, a log and two picks, then a given start: two levels, the
+    // ordered one under it, nothing picked, the log emptied.
+    Session session;
+    session.click({0, 7});
+    session.command(model::Command::Swap);
+    session.click({1, 8});
+    session.command(model::Command::Swap);
+    session.click({2, 3});
+    Arrangement start = model::OrderedArrangement();
+    std::reverse(start.begin(), start.end());
+    const auto result = session.game.ShuffleTo(start);
+    session.box.show(result);
+    QCOMPARE(result, (model::CommandResult{true, Log::Empty}));
+    QCOMPARE(session.box.text, std::string());
+    QCOMPARE(session.game.history().depth(), std::size_t(2));
+    QCOMPARE(asRows(session.game.history().current()), asRows(start));
+    QVERIFY(session.bordered().isEmpty());
+    QVERIFY(!session.command(model::Command::Swap).wentThrough);   // the picks went
+    QVERIFY(session.command(model::Command::Undo).wentThrough);
+    QVERIFY(session.game.isSolved());
+    QVERIFY(!session.command(model::Command::Undo).wentThrough);
 }
 
 void tst_Model::unknownCommandOnlyRepaints()

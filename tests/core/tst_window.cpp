@@ -17,7 +17,8 @@ using window::Shown;
 namespace {
 
 // Records what PaintBoard asks of a face, one word per call: "t7" a tile in slot 7,
-// "b7" a border, "m7" the mark, "l7" a label, "s7+"/"s7-" a selection, "W+"/"W-" the glance.
+// "b7" a border, "m7" the mark, "l7" a label, "s7+"/"s7-" a selection, "W+"/"W-" the glance,
+// "d7" a veil, "o7#e6194b" an outline in its colour.
 struct Recorder : board::Surface
 {
     QStringList calls;
@@ -25,6 +26,11 @@ struct Recorder : board::Surface
     void border(int slot, const forms::PixelRect &) override { calls << QStringLiteral("b%1").arg(slot); }
     void mark(int slot, const forms::PixelRect &) override { calls << QStringLiteral("m%1").arg(slot); }
     void whole(bool shown) override { calls << (shown ? QStringLiteral("W+") : QStringLiteral("W-")); }
+    void dim(int slot, const forms::PixelRect &) override { calls << QStringLiteral("d%1").arg(slot); }
+    void outline(int slot, const forms::PixelRect &, board::Rgb colour) override
+    {
+        calls << QStringLiteral("o%1#%2").arg(slot).arg(colour, 6, 16, QLatin1Char('0'));
+    }
     void label(int slot, std::string_view, std::string_view) override { calls << QStringLiteral("l%1").arg(slot); }
     void selected(int slot, bool picked) override
     {
@@ -81,9 +87,12 @@ private slots:
     void keysOffTheBoard();
     void theGlanceEndsOnTheNextActAlone_data();
     void theGlanceEndsOnTheNextActAlone();
+    void cyclesOutlinedAndCounted();
+    void menuInOrder();
     void aPictureArrives_data();
     void aPictureArrives();
     void swapTextComesFromTheFacts();
+    void aLessonArrivesAndIsLeft();
     void pageScale_data();
     void pageScale();
 };
@@ -176,16 +185,22 @@ void tst_Window::keysOffTheBoard()
 
 void tst_Window::theGlanceEndsOnTheNextActAlone_data()
 {
+    QTest::addColumn<int>("glance");
     QTest::addColumn<int>("act");
-    QTest::newRow("a click on a piece") << 0;
-    QTest::newRow("Изчисти") << 1;
-    QTest::newRow("a key on the board") << 2;
-    QTest::newRow("the undo key") << 3;
-    QTest::newRow("the ending press itself") << 4;
+    for (const int glance : {int(Key::F2), int(Key::F3)}) {
+        const char *name = glance == int(Key::F2) ? "whole picture" : "cycles";
+        QTest::addRow("%s, a click on a piece", name) << glance << 0;
+        QTest::addRow("%s, Изчисти", name) << glance << 1;
+        QTest::addRow("%s, a key on the board", name) << glance << 2;
+        QTest::addRow("%s, the undo key", name) << glance << 3;
+        QTest::addRow("%s, the ending press itself", name) << glance << 4;
+        QTest::addRow("%s, the other glance's key", name) << glance << 5;
+    }
 }
 
 void tst_Window::theGlanceEndsOnTheNextActAlone()
 {
+    QFETCH(int, glance);
     QFETCH(int, act);
     Player p;
     p.play.boardFocused(true);
@@ -193,30 +208,94 @@ void tst_Window::theGlanceEndsOnTheNextActAlone()
     p.act(p.play.Picture2_Click(6));
     const model::Arrangement before = p.play.game().history().current();
     const std::size_t depth = p.play.game().history().depth();
-    Shown shown = p.play.key(Key::F2, true);
+    QVERIFY(!p.play.key(Key(glance), false).taken);   // only on the board
+    QVERIFY(!p.play.glancing());
+    Shown shown = p.play.key(Key(glance), true);
     QVERIFY(shown.glance && p.play.glancing());
-    QCOMPARE(p.play.boardName(), window::texts::WholePicture);
-    QCOMPARE(p.act(shown), QStringList{"W+"});   // nothing is drawn over the whole picture
+    QCOMPARE(p.play.cyclesShown(), glance == int(Key::F3));
+    if (glance == int(Key::F2)) {
+        QCOMPARE(p.play.boardName(), window::texts::WholePicture);
+        QCOMPARE(p.act(shown), QStringList{"W+"});   // nothing is drawn over the whole picture
+    } else {
+        // Every slot is drawn again, veiled or outlined, and renamed; the pick border stays.
+        const QStringList drawn = p.act(shown);
+        QCOMPARE(tiles(drawn), 30);
+        QCOMPARE(drawn.filter(QRegularExpression(QStringLiteral("^[do]"))).size(), 30);
+        QCOMPARE(drawn.filter(QRegularExpression(QStringLiteral("^l"))).size(), 30);
+        QVERIFY(drawn.contains(QStringLiteral("b6")));
+        QVERIFY(p.play.boardName().starts_with("Цикли: "));
+    }
     QVERIFY(!p.play.markShown());
     switch (act) {
     case 0: shown = p.play.Picture2_Click(12); break;
     case 1: shown = p.play.Command1_Click(0); break;
     case 2: shown = p.play.key(Key::Right, true); break;
     case 3: shown = p.play.key(Key::Undo, false); break;
-    default: shown = p.play.endGlance(); break;
+    case 4: shown = p.play.endGlance(); break;
+    default: shown = p.play.key(glance == int(Key::F2) ? Key::F3 : Key::F2, true); break;
     }
     QVERIFY(shown.glance && !p.play.glancing());
     QCOMPARE(p.play.boardName(), window::texts::BoardName);
     const QStringList drawn = p.act(shown);
-    QCOMPARE(drawn.first(), QStringLiteral("W-"));
-    QCOMPARE(tiles(drawn), 30);   // every slot again, mark and pick too
+    if (glance == int(Key::F2))
+        QCOMPARE(drawn.first(), QStringLiteral("W-"));
+    QCOMPARE(tiles(drawn), 30);   // every slot again, mark and pick too, and nothing over them
     QVERIFY(drawn.contains(QStringLiteral("b6")) && drawn.contains(QStringLiteral("m6")));
+    QCOMPARE(drawn.filter(QRegularExpression(QStringLiteral("^[do]\\d"))), QStringList());
+    QCOMPARE(p.play.board().slot(7).name, window::texts::SlotName(7, p.play.game().history().currentText(7)));
     // It did nothing else.
     QCOMPARE(p.play.game().history().current(), before);
     QCOMPARE(p.play.game().history().depth(), depth);
     QVERIFY(p.play.game().hasBorder(6));
     QCOMPARE(p.play.cursor(), 6);
     QCOMPARE(p.box.text, std::string());
+}
+
+void tst_Window::cyclesOutlinedAndCounted()
+{
+    Player p;
+    // From the assembled board: 3 and 17 swapped, then 17 and 29: one cycle of three.
+    for (const int slot : {3, 17, 0, 17, 29, 0}) {
+        if (slot)
+            p.act(p.play.Picture2_Click(slot));
+        else
+            p.act(p.play.Command1_Click(2));
+    }
+    p.act(p.play.Picture2_Click(5));
+    const QStringList drawn = p.act(p.play.showCycles());
+    QCOMPARE(p.play.boardName(), "Цикли: 28 · Най-малко размени до подредената картина: 2");
+    QCOMPARE(drawn.filter(QRegularExpression(QStringLiteral("^o"))),
+             (QStringList{"o3#e6194b", "o17#e6194b", "o29#e6194b"}));
+    QCOMPARE(drawn.filter(QRegularExpression(QStringLiteral("^d"))).size(), 27);
+    // A veil or an outline goes over its tile and under the pick border.
+    QVERIFY(drawn.indexOf("t5") < drawn.indexOf("d5") && drawn.indexOf("d5") < drawn.indexOf("b5"));
+    QCOMPARE(p.play.board().slot(17).name, "Поле 17: част 29, цикъл 1");
+    QCOMPARE(p.play.board().slot(5).name, "Поле 5: част 5, на мястото си");
+    // Cycles are numbered, and coloured, in the order of their smallest slots.
+    p.act(p.play.endGlance());
+    for (const int slot : {20, 1, 0})
+        slot ? void(p.act(p.play.Picture2_Click(slot))) : void(p.act(p.play.Command1_Click(2)));
+    QCOMPARE(p.act(p.play.showCycles()).filter(QRegularExpression(QStringLiteral("^o"))),
+             (QStringList{"o1#e6194b", "o3#3cb44b", "o17#3cb44b", "o20#e6194b", "o29#3cb44b"}));
+    QCOMPARE(p.play.board().slot(20).name, "Поле 20: част 1, цикъл 1");
+    QCOMPARE(p.play.board().slot(17).name, "Поле 17: част 29, цикъл 2");
+    QCOMPARE(p.play.boardName(), "Цикли: 27 · Най-малко размени до подредената картина: 3");
+    // A picture that arrives meanwhile assembles the board: they are counted anew.
+    const Shown arrived = p.play.pictureChanged(window::Arrival::Opened);
+    QVERIFY(arrived.glance && p.play.cyclesShown());
+    QCOMPARE(p.play.boardName(), "Цикли: 30 · Най-малко размени до подредената картина: 0");
+    QCOMPARE(p.act(arrived).filter(QRegularExpression(QStringLiteral("^d"))).size(), 30);
+}
+
+void tst_Window::menuInOrder()
+{
+    // One item for each act, in the acts' order; the glances after a separator.
+    const auto menu = Play::Menu(true);
+    for (int i = 0; i < window::MenuItems; ++i)
+        QCOMPARE(int(menu[std::size_t(i)].act), i);
+    QCOMPARE(menu[2].text, window::texts::SaveLesson);
+    QCOMPARE(menu[4].text, window::texts::ShowCycles);
+    QVERIFY(menu[4].enabled && !menu[4].separatorBefore && menu[3].separatorBefore && !menu[2].separatorBefore);
 }
 
 void tst_Window::aPictureArrives_data()
@@ -247,6 +326,34 @@ void tst_Window::aPictureArrives()
     QCOMPARE(p.play.game().hasBorder(4), playedFirst && !cleared);
     QCOMPARE(p.play.menu()[1].act, window::MenuAct::BuiltInPicture);
     QCOMPARE(p.play.menu()[1].enabled, builtInOffered);
+}
+
+// A lesson's start comes as "Размести" leaves the board, one level over the assembled
+// picture; its text replaces the box's; the built-in picture brings the help text back.
+void tst_Window::aLessonArrivesAndIsLeft()
+{
+    Player p;
+    p.act(p.play.Command1_Click(int(model::Command::Shuffle)));
+    const std::optional<model::Arrangement> start = p.play.lessonStart();
+    QVERIFY(start && *start != model::OrderedArrangement());
+    p.act(p.play.Command1_Click(int(model::Command::Clear)));
+    QVERIFY(!p.play.lessonStart());   // the assembled board has no start to save
+
+    p.act(p.play.lessonArrived("Рембранд, 1642", true, start));
+    QCOMPARE(p.play.game().history().depth(), std::size_t(2));
+    QVERIFY(p.play.game().history().current() == *start);
+    QCOMPARE(p.box.text, "Рембранд, 1642\r\n" + std::string(window::texts::LessonTextCut));
+    QVERIFY(p.play.menu()[1].enabled);   // the built-in picture is offered
+    p.act(p.play.Command1_Click(int(model::Command::Undo)));
+    QVERIFY(p.play.game().isSolved());
+
+    p.act(p.play.lessonArrived("без начало", false, std::nullopt));
+    QCOMPARE(p.play.game().history().depth(), std::size_t(1));
+    QCOMPARE(p.box.text, "без начало");
+    p.act(p.play.pictureChanged(window::Arrival::BuiltIn));
+    QCOMPARE(p.box.text, std::string(window::texts::HelpText));
+    p.act(p.play.pictureChanged(window::Arrival::Opened));   // out of the lesson, a picture comes as ever
+    QCOMPARE(p.box.text, "");
 }
 
 void tst_Window::swapTextComesFromTheFacts()

@@ -2,9 +2,10 @@
 // the fuzzer does: the crop of wide, tall, large and small pictures, the EXIF
 // orientation, the formats read and refused, damaged data refused with its reason,
 // harmless JPEG warnings passed over, and the core's decode limit at the scale each
-// decoder decodes at.
+// decoder decodes at; and the record that brings a lesson's text and start back.
 #include "desktop/resource.h"
 #include "desktop/decoder/decode.h"
+#include "desktop/decoder/record.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -213,6 +214,8 @@ private slots:
     void jpegWarningsVariantsAndExif_data();
     void jpegWarningsVariantsAndExif();
     void ownResourcesReadByNamedFormat();
+    void lessonRecordIsTakenOnlyWhole_data();
+    void lessonRecordIsTakenOnlyWhole();
 };
 
 void tst_Decode::coversTheBoardAndCropsEvenly_data()
@@ -516,6 +519,63 @@ void tst_Decode::ownResourcesReadByNamedFormat()
 {
     QCOMPARE(ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg").size(), QSize(300, 250));
     QCOMPARE(ReadResource(QStringLiteral(":/resources/icon.png"), "png").size(), QSize(32, 32));
+}
+
+void tst_Decode::lessonRecordIsTakenOnlyWhole_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<bool>("taken");   // else the child broke down
+    const auto written = [](const std::function<void(std::FILE *)> &write) {
+        char *bytes = nullptr;
+        std::size_t size = 0;
+        std::FILE *out = ::open_memstream(&bytes, &size);
+        write(out);
+        std::fclose(out);
+        const QByteArray record(bytes, qsizetype(size));
+        std::free(bytes);
+        return record;
+    };
+    const QSize small(6, 5);
+    QImage picture(small, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    model::Arrangement start{};
+    for (int i = 0; i < model::PieceCount; ++i)
+        start[std::size_t(i)] = std::uint8_t((i + 1) % model::PieceCount);
+    const auto lessonRecord = [&](std::string text, std::optional<model::Arrangement> startOf) {
+        return written([&](std::FILE *out) { decoder::WritePicture(out, picture, lesson::Lesson{"", text, true, startOf}); });
+    };
+    const QByteArray record = lessonRecord("Урок", start);
+    const qsizetype part = decoder::RecordHeaderBytes + 6 * 5 * 4;
+    const auto changed = [](QByteArray bytes, qsizetype at, char byte) { return bytes.replace(at, 1, &byte, 1); };
+    const QByteArray refusal = written([](std::FILE *out) { decoder::WriteRefusal(out, lesson::LessonError::TwoLessons); });
+
+    QTest::newRow("a lesson") << record << true;
+    QTest::newRow("a lesson without a start") << lessonRecord("Урок", std::nullopt) << true;
+    QTest::newRow("a lesson's refusal") << refusal << true;
+    QTest::newRow("a lesson's refusal past the last") << changed(refusal, 16, char(lesson::LessonErrorCount)) << false;
+    QTest::newRow("both refusals") << changed(refusal, 4, char(PictureError::Damaged)) << false;
+    QTest::newRow("a lesson's refusal with pixels") << changed(record, 16, char(lesson::LessonError::Malformed)) << false;
+    QTest::newRow("a flag of 2") << changed(record, part, 2) << false;
+    QTest::newRow("a start repeating a tile") << changed(record, part + 2, 5) << false;
+    QTest::newRow("no start, but tiles") << changed(lessonRecord("Урок", std::nullopt), part + 3, 1) << false;
+    QTest::newRow("text no UTF-8") << lessonRecord("\xD0", start) << false;
+    QTest::newRow("text at the longest") << lessonRecord(std::string(lesson::MaxTextLength, 'a'), start) << true;
+    QTest::newRow("text over the longest") << lessonRecord(std::string(lesson::MaxTextLength + 1, 'a'), start) << false;
+    QTest::newRow("a lesson's part a byte short") << record.chopped(1) << false;
+    QTest::newRow("a lesson's part cut off") << record.left(part) << false;
+}
+
+void tst_Decode::lessonRecordIsTakenOnlyWhole()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(bool, taken);
+    const decoder::Decoded decoded = decoder::ReadRecord(record, 0, QSize(6, 5));
+    QCOMPARE(decoded.error == PictureError::DecoderCrashed, !taken);
+    if (decoded.lesson) {
+        QVERIFY(decoded.opened() && decoded.lesson->textCut);
+        QCOMPARE(decoded.picture.pixel(5, 4), qRgb(255, 0, 0));
+    }
+    QCOMPARE(decoded.picture.isNull(), !decoded.opened());
 }
 
 QTEST_GUILESS_MAIN(tst_Decode)

@@ -6,6 +6,7 @@
 #include "testimages.h"
 #include "desktop/mainwindow.h"
 #include "desktop/desktoppictureopener.h"
+#include "desktop/lessonfile.h"
 
 #include <QBuffer>
 #include <QFileDialog>
@@ -23,7 +24,14 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <cmath>
 #include <cstdio>
+#include <numeric>
+
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -35,6 +43,33 @@ QImage bands(int width, int height)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb((y / 100) * 40 + (x / 100) * 7, 255 - (y / 100) * 30, (x / 100) * 60));
     return image;
+}
+
+// The page the program carries, or a small one, with its lesson block.
+QByteArray pageWithSlot()
+{
+    QByteArray page = CarriedPage();
+    if (page.isEmpty())
+        page = "<!DOCTYPE html><html><head></head><body></body></html>";
+    if (!lesson::HasOneSlot(std::string_view(page.constData(), std::size_t(page.size()))))
+        page.insert(page.indexOf("</head>"), QByteArray(lesson::SlotOpening.data()) + "</script>");
+    return page;
+}
+
+QByteArray lessonFile(const QByteArray &picture, const std::optional<model::Arrangement> &start = {})
+{
+    const QByteArray page = pageWithSlot();
+    return QByteArray::fromStdString(lesson::WriteLesson(std::string_view(page.constData(), std::size_t(page.size())),
+                                                         {picture.toStdString(), "Урок", false, start}));
+}
+
+QByteArray jpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg", 90);
+    return bytes;
 }
 
 struct Window
@@ -87,6 +122,8 @@ private slots:
     void aDroppedNameKeepsItsBytes_data();
     void aDroppedNameKeepsItsBytes();
     void desktopEntryListsTheReadableTypes();
+    void lessonRoundTrip();
+    void savingLeavesNoHalfWrittenFile();
 
 private:
     QTemporaryDir m_home;
@@ -118,11 +155,14 @@ void tst_Opening::fromTheMenuByDropAndBack()
     // A right click on the board opens its menu and does nothing else.
     QMenu *menu = w.rightClick(7);
     QVERIFY(menu);
-    QCOMPARE(menu->actions().size(), 4);
-    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Отвори картина…"));
-    QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("Върни вградената картина"));
-    QVERIFY(menu->actions().at(2)->isSeparator());
-    QCOMPARE(menu->actions().at(3)->text(), QStringLiteral("Покажи цялата картина"));
+    QStringList items;   // a build that carries the page saves lessons
+    for (const QAction *action : menu->actions())
+        items << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    QStringList expected{QStringLiteral("Отвори картина…"), QStringLiteral("Върни вградената картина"),
+                         QStringLiteral("—"), QStringLiteral("Покажи цялата картина"), QStringLiteral("Покажи циклите")};
+    if (CanSaveLessons())
+        expected.insert(2, QStringLiteral("Запази като урок…"));
+    QCOMPARE(items, expected);
     QVERIFY(w.window.play().game().picks().FirstPicked && !w.window.play().game().picks().SecondPicked);
     menu->actions().at(0)->trigger();
     menu->close();
@@ -251,6 +291,31 @@ void tst_Opening::badFileChangesNothing_data()
     QTest::newRow("a second line") << QStringLiteral("a.png\nФайлът е проверен и е безопасен.png") << QByteArray("MZ")
                                    << notAnImage << QStringLiteral("a.png␊Файлът е проверен и е безопасен.png");
     QTest::newRow("right to left") << QStringLiteral("تصویر بزرگ.png") << QByteArray("MZ") << notAnImage << QString();
+    // A web page is read as a lesson, and a lesson's picture is judged as that picture alone.
+    const QString notALesson = QStringLiteral("това е уеб страница, а не урок на Kalvero");
+    const QByteArray picture = jpeg(bands(600, 500));
+    QTest::newRow("a web page") << QStringLiteral("страница.html") << QByteArray("\xEF\xBB\xBF<!doctype html><p>Урок</p>")
+                                << notALesson << QString();
+    QTest::newRow("the bare page") << QStringLiteral("kalvero.html") << pageWithSlot() << notALesson << QString();
+    QTest::newRow("two lessons") << QStringLiteral("урок.html") << lessonFile(picture) + lessonFile(picture)
+                                 << QStringLiteral("страницата съдържа повече от един урок") << QString();
+    model::Arrangement twice{};
+    QTest::newRow("a start of one piece") << QStringLiteral("урок.html") << lessonFile(picture, twice)
+                                          << QStringLiteral("началната подредба на урока не съдържа всяка от 30-те части точно веднъж") << QString();
+    QTest::newRow("a lesson block cut short") << QStringLiteral("урок.html") << lessonFile(picture).replace("\"picture\"", "\"pic\"")
+                                              << QStringLiteral("урокът в страницата е повреден") << QString();
+    QTest::newRow("a lesson over 16 MiB") << QStringLiteral("урок.html") << lessonFile(QByteArray(12 << 20, 'x'))
+                                          << QStringLiteral("урокът е по-голям от 16 MiB") << QString();
+    QTest::newRow("a lesson whose picture is text") << QStringLiteral("урок.html") << lessonFile("Нощна стража\n") << notAnImage << QString();
+    QTest::newRow("a lesson whose picture is cut") << QStringLiteral("урок.html") << lessonFile(picture.left(picture.size() / 2))
+                                                   << QStringLiteral("изображението е повредено или непълно") << QString();
+    QByteArray huge;   // a PNG whose header says 100000 x 100000
+    QBuffer hugeBuffer(&huge);
+    hugeBuffer.open(QIODevice::WriteOnly);
+    QVERIFY(bands(8, 8).save(&hugeBuffer, "png"));
+    huge.replace(16, 8, QByteArray("\0\1\x86\xA0\0\1\x86\xA0", 8));
+    QTest::newRow("a lesson whose picture is too large") << QStringLiteral("урок.html") << lessonFile(huge)
+                                                         << QStringLiteral("изображението е твърде голямо за отваряне") << QString();
     QTest::newRow("255 bytes") << QStringLiteral("начало") + QString(115, u'я') + QStringLiteral("-край.png")
                                << QByteArray("MZ") << notAnImage
                                << QStringLiteral("начало") + QString(23, u'я') + u'…' + QString(21, u'я') + QStringLiteral("-край.png");
@@ -359,6 +424,91 @@ void tst_Opening::desktopEntryListsTheReadableTypes()
     listed.sort();
     QCOMPARE(listed, (QStringList{QStringLiteral("image/bmp"), QStringLiteral("image/gif"), QStringLiteral("image/jpeg"),
                                   QStringLiteral("image/png"), QStringLiteral("image/tiff"), QStringLiteral("image/webp")}));
+}
+
+void tst_Opening::lessonRoundTrip()
+{
+    // Saved as the desktop saves it, opened through the decoder child: the painting,
+    // the text and the start come back.
+    const QImage painting = bands(300, 250);
+    model::Arrangement start{};
+    std::iota(start.rbegin(), start.rend(), std::uint8_t(0));
+    const std::string text = "Звездна нощ\r\n</script><b>Ван Гог</b> \U0001F3A8";
+    const QString path = m_pictures + QStringLiteral("/урок.html");
+    const QByteArray picture = LessonPicture(painting);
+    QCOMPARE(QImage::fromData(picture).size(), QSize(600, 500));
+#if defined(KALVERO_HAS_PAGE)
+    QVERIFY(lesson::LooksLikeWebPage(CarriedPage().left(1024).toStdString()));
+#endif
+    // A painting full of detail (140 KB at quality 90) still fits, at a lower quality.
+    QImage detailed(1200, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < detailed.height(); ++y) {
+        for (int x = 0; x < detailed.width(); ++x) {
+            const int grain = int((uint(x) * 2654435761u ^ uint(y) * 40503u) >> 27);
+            detailed.setPixel(x, y, qRgb(int(128 + 60 * std::sin(x / 5.0) + 50 * std::sin((x + y) / 9.0)) + grain,
+                                         int(128 + 70 * std::sin(y / 6.0 + x / 17.0)) + grain,
+                                         int(128 + 90 * std::sin(x * y / 900.0)) + grain));
+        }
+    }
+    const QByteArray busy = LessonPicture(detailed);
+    QVERIFY2(busy.size() <= lesson::MaxPictureBytes, qPrintable(QString::number(busy.size())));
+    QCOMPARE(QImage::fromData(busy).size(), QSize(600, 500));
+    QCOMPARE(SaveLesson(path, {picture.toStdString(), text, false, start}, pageWithSlot()), QString());
+
+    Window w;
+    QSignalSpy chosen(w.window.opener(), &DesktopPictureOpener::lessonChosen);
+    w.window.opener()->open(decoder::FileName::fromPath(path), window::Arrival::Opened);
+    QVERIFY(w.waitUntilSettled());
+    QCOMPARE(chosen.count(), 1);
+    const QImage opened = chosen.at(0).at(0).value<QImage>();
+    const lesson::Lesson read = chosen.at(0).at(1).value<lesson::Lesson>();
+    QCOMPARE(QString::fromStdString(read.text), QString::fromStdString(text));
+    QVERIFY(!read.textCut && read.picture.empty());
+    QVERIFY(read.start == start);
+    QCOMPARE(opened.size(), painting.size());
+    int worst = 0;   // JPEG's loss, away from the edges of the colour blocks
+    for (int y = 10; y < 250; y += 20)
+        for (int x = 10; x < 300; x += 20)
+            for (const int shift : {0, 8, 16})
+                worst = qMax(worst, qAbs(int(opened.pixel(x, y) >> shift & 0xFF) - int(painting.pixel(x, y) >> shift & 0xFF)));
+    QVERIFY2(worst <= 6, qPrintable(QStringLiteral("a channel off by %1").arg(worst)));
+}
+
+void tst_Opening::savingLeavesNoHalfWrittenFile()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("урок.html"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("the lesson before") > 0);
+    old.close();
+    const lesson::Lesson lesson{std::string(200000, 'x'), "Урок", false, {}};
+#if defined(Q_OS_UNIX)
+    // A disk that takes no more than 64 KiB of the file: the write fails half way.
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const rlimit small{64 << 10, before.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const QString failed = SaveLesson(path, lesson, pageWithSlot());
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    QCOMPARE(failed, QStringLiteral("„\u2068урок.html\u2069“ не може да се запази: файлът не може да се запише."));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("the lesson before"));
+    old.close();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{QStringLiteral("урок.html")});
+#endif
+    // A folder no one may write in, root included.
+    const QString nowhere = QStringLiteral("/sys/урок.html");
+    QCOMPARE(SaveLesson(nowhere, lesson, pageWithSlot()),
+             QStringLiteral("„\u2068урок.html\u2069“ не може да се запази: няма права за запис в тази папка."));
+    QVERIFY(!QFile::exists(nowhere));
+    // And where it can, the file is replaced whole.
+    QCOMPARE(SaveLesson(path, lesson, pageWithSlot()), QString());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    lesson::Lesson read;
+    QCOMPARE(lesson::ReadLesson(old.readAll().toStdString(), read), lesson::LessonError::None);
+    QCOMPARE(read.picture.size(), lesson.picture.size());
 }
 
 QTEST_MAIN(tst_Opening)

@@ -13,6 +13,8 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import Browser, Image  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from hostilepictures import hostile_files  # noqa: E402
 
 PAGE = os.path.abspath(sys.argv[1])
 CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "pictures")
@@ -386,12 +388,51 @@ def glance(page):
     equal(page.tiles(), tiles, "and shuffles nothing")
 
 
+def cycles(page):
+    """F3 on the board outlines the cycles, dims the pieces in place and says how many; the next key only ends it."""
+    source = page.source()
+    page.click_slot(3)
+    page.click_slot(17)
+    page.press(2)   # one cycle of two; 28 pieces in their places
+    page.click_slot(8)
+    page.b.key("Tab")
+    page.b.key("Tab", shift=True)
+    tiles = page.tiles()
+    line = "Цикли: 29 · Най-малко размени до подредената картина: 1"
+    label = "document.getElementById('Picture2_17').getAttribute('aria-label')"
+    for kind in ("rawKeyDown", "keyUp"):   # F3
+        page.b.call("Input.dispatchKeyEvent", type=kind, key="F3", code="F3", windowsVirtualKeyCode=114,
+                    nativeVirtualKeyCode=114)
+    equal(page.js("(e => [e.hidden, e.textContent])(document.getElementById('cyclesLine'))"), [False, line],
+          "the status line shows")
+    equal(page.js("document.getElementById('board').getAttribute('aria-label')"), line, "the board's name")
+    equal(page.js("document.getElementById('glanceStatus').textContent"), line, "announced")
+    equal(page.js(label), "Поле 17: част 3, цикъл 1", "a cell names its cycle")
+    equal(page.js("document.getElementById('Picture2_0').getAttribute('aria-label')"), "Поле 0: част 0, на мястото си",
+          "and a piece in its place")
+    shot = page.board()
+    for slot in (3, 17):
+        equal(shot.pixel(50 * (slot // 5) + 1, 50 * (slot % 5) + 25), (0xE6, 0x19, 0x4B), f"slot {slot} outlined")
+    veiled = [(c * 95 + 0x40 * 160) // 255 for c in source.pixel(25, 25)]
+    got = shot.pixel(25, 25)
+    check(all(abs(a - b) <= 2 for a, b in zip(got, veiled)), f"slot 0 dimmed: {got}, expected about {veiled}")
+    page.b.key("ArrowRight")
+    equal(page.js("document.getElementById('cyclesLine').hidden"), True, "a key ends it")
+    equal(page.js(label), "Поле 17: част 3", "the names back")
+    equal(page.active(), "Picture2_8", "and moves no cursor")
+    equal(page.tiles(), tiles, "the game as it was")
+    expect_board(page, source, tiles, borders=(8,), mark=8)
+    page.b.key("F2")
+    equal(page.js("document.getElementById('cyclesLine').hidden"), True, "no status line over the whole picture")
+
+
 def open_from_menu(page, path):
     page.b.call("Page.setInterceptFileChooserDialog", enabled=True)
     page.click_slot(10, button="right")
     equal(page.js("document.getElementById('pictureMenu').hidden"), False, "the menu opens")
     equal(page.js("[...document.querySelectorAll('#pictureMenu [role=menuitem]')].map(e => e.textContent)"),
-          ["Отвори картина…", "Върни вградената картина", "Покажи цялата картина"], "menu items")
+          ["Отвори картина…", "Върни вградената картина", "Запази като урок…", "Покажи цялата картина",
+           "Покажи циклите"], "menu items")
     item = page.js("(r => [r.x + r.width / 2, r.y + r.height / 2])"
                    "(document.getElementById('openPicture').getBoundingClientRect())")
     page.b.mouse(*item)
@@ -467,7 +508,8 @@ def refusals(page):
     def make(name, data):
         path = os.path.join(folder, name)
         with open(path, "wb") as f:
-            f.write(data)
+            f.write(data() if callable(data) else data)
+        data = None
         files[name] = path
 
     make("празен.jpg", b"")
@@ -525,12 +567,7 @@ def refusals(page):
     page.b.key("Tab")   # the keyboard brings the focus to "Изчисти"... then back to the board
     page.b.key("Tab", shift=True)
     equal(page.active(), "Picture2_2", "the board has the focus")
-    # Chromium's decoders refuse a GIF or a BMP cut short themselves, as other browsers
-    # may not: the page refuses those (and what is no picture at all) before decoding.
-    page.js("window.decodings = 0, window.createImageBitmap = (decode => function () "
-            "{ window.decodings++; return decode.apply(this, arguments); })(window.createImageBitmap), 0")
     for name, message in expected.items():
-        decodings = page.js("window.decodings")
         drop_file(page, files[name])
         text = wait_for_refusal(page)
         # The dialog, and the text in it, stay within the viewport.
@@ -545,8 +582,6 @@ def refusals(page):
                          "return at(0) < at(t.textContent.indexOf('“')); })(document.getElementById('pictureRefusedText'))")
         if name != longest:   # which may break across lines
             equal(quotes, True, f"{name!r} turns no text around it")
-        if not name.endswith(".png"):
-            equal(page.js("window.decodings"), decodings, f"{name} is refused before decoding")
         equal(page.js("document.getElementById('pictureRefused').getAttribute('role')"), "alertdialog", "role")
         equal(page.active(), "pictureRefusedOk", "the dialog's button has the focus")
         page.b.key("Tab")
@@ -761,8 +796,145 @@ def two_files_dropped(page):
     equal(page.js("Module.kalveroBoard.original"), None, "the picture as it was")
 
 
+def watch_workers_and_long_tasks(page):
+    """Test-side counts of the workers the page starts and has not ended, and of its longest task."""
+    page.js("window.workers = 0, window.Worker = (W => class extends W { constructor(u) { super(u); workers++; } "
+            "terminate() { if (!this.ended) workers--; this.ended = true; super.terminate(); } })(window.Worker), "
+            "window.longest = 0, new PerformanceObserver(l => l.getEntries().forEach(e => "
+            "longest = Math.max(longest, e.duration))).observe({type: 'longtask'}), 0")
+
+
+def worker_verdicts(page):
+    """Pictures decoded in the page's worker: JPEGs by libjpeg-turbo, with the desktop's
+    verdicts; the rest by the browser, the files that would hold a browser's decoders
+    among them. Each within seconds, the page answering throughout, no worker left."""
+    watch_workers_and_long_tasks(page)
+    memory = page.js("wasmMemory.buffer.byteLength")
+    for name, path, verdict in hostile_files(tempfile.mkdtemp(prefix="kalvero-hostile-")):
+        page.js("window.before = Module.kalveroBoard.original, 0")
+        started = time.monotonic()
+        drop_file(page, path)
+        page.b.wait_for("document.getElementById('pictureRefused').open || Module.kalveroBoard.original !== before", 30)
+        took = time.monotonic() - started
+        if isinstance(verdict, str):
+            equal(wait_for_refusal(page), f"„\u2068{name}\u2069“ не може да се отвори: {verdict}.", name)
+            page.b.key("Escape")
+            page.b.wait_for("!document.getElementById('pictureRefused').open")
+        else:
+            equal(page.js("document.getElementById('pictureRefused').open"), False, f"{name} opens")
+            equal(page.js("[Module.kalveroBoard.original.width, Module.kalveroBoard.original.height]"), verdict,
+                  f"{name}: the board's part, at most the board's size on this screen")
+        check(took < 8, f"{name}: a verdict in {took:.1f} s")
+        equal(page.js("workers"), 0, f"no worker left after {name}")
+    equal(page.js("wasmMemory.buffer.byteLength"), memory, "the game's memory does not grow with a picture")
+    check(page.js("longest") <= 50, f"the page answers throughout: its longest task took {page.js('longest')} ms")
+
+
+def worker_misbehaves(page):
+    """The page's watchdog over its decoder: a worker that decodes for ever is ended 5 s after
+    the file was read, one that reads nothing for 10 s is a stalled drive, one that breaks
+    down is told as such; the game stays as it was, and no worker is left."""
+    watch_workers_and_long_tasks(page)
+    path = os.path.join(tempfile.mkdtemp(prefix="kalvero-watchdog-"), "снимка.jpg")
+    with open(os.path.join(CORPUS, "48x40.jpg"), "rb") as f, open(path, "wb") as out:
+        out.write(f.read())
+    page.press(1)
+    tiles = page.tiles()
+    for script, least, reason in (
+            ("onmessage = () => { postMessage({read: true}); for (;;) {} }", 5, "твърде сложно за отваряне"),
+            ("onmessage = () => {}", 10, "файлът не може да бъде прочетен: устройството спря да отговаря"),
+            ("onmessage = () => { throw new Error('broken'); }", 0, "разчитането му прекъсна аварийно")):
+        # In place of the decoder's script, as the page keeps it once unpacked.
+        page.js("Module.kalveroDecoding = {code: Promise.resolve(null), end() {}, script: Promise.resolve("
+                f"URL.createObjectURL(new Blob([{script!r}], {{type: 'text/javascript'}})))}}, 0")
+        started = time.monotonic()
+        drop_file(page, path)
+        equal(wait_for_refusal(page), f"„\u2068снимка.jpg\u2069“ не може да се отвори: {reason}.", script)
+        took = time.monotonic() - started
+        check(least <= took < least + 3, f"{reason}: after {took:.1f} s")
+        equal(page.js("workers"), 0, f"the worker ended: {reason}")
+        page.b.key("Escape")
+        page.b.wait_for("!document.getElementById('pictureRefused').open")
+        equal(page.tiles(), tiles, "the game stays as it was")
+    check(page.js("longest") <= 50, f"the page answers throughout: its longest task took {page.js('longest')} ms")
+
+
+def menu_item(page, item_id):
+    page.click_slot(10, button="right")
+    page.b.mouse(*page.js(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                          f"(document.getElementById('{item_id}').getBoundingClientRect())"))
+
+
+def lessons(page):
+    """A lesson saved from the page and opened again: from its own file and by a drop, with
+    the same picture, text and start; bad lessons refused, the game kept."""
+    folder = tempfile.mkdtemp(prefix="kalvero-lessons-")
+    painting = os.path.join(folder, "Нощна стража.png")
+    write_png(painting, 600, 500, lambda x, y: pattern(x // 2, y // 2))
+    drop_file(page, painting)
+    page.b.wait_for("!!Module.kalveroBoard.original")
+    page.press(1)   # "Размести"
+    tiles = page.tiles()
+    words = "Рембранд, „Нощна стража“, 1642.\nКакво прави капитанът? </script><b>не</b>"
+    page.js(f"document.getElementById('Text1_0').value = {words!r}, 0")
+    page.b.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder, eventsEnabled=True)
+    started = time.monotonic()
+    menu_item(page, "saveLesson")
+    saved = os.path.join(folder, "Нощна стража.html")
+    deadline = time.monotonic() + 10
+    while not os.path.exists(saved) and time.monotonic() < deadline:
+        time.sleep(0.02)
+    print(f"       the lesson saved in {(time.monotonic() - started) * 1000:.0f} ms (download included), "
+          f"{os.path.getsize(saved)} bytes")
+    check(os.path.getsize(saved) < 400_000, f"a lesson of {os.path.getsize(saved)} bytes")
+    reference = page.source()
+
+    def same_lesson(what):
+        page.b.wait_for("document.getElementById('Text1_0').value.startsWith('Рембранд')")
+        equal(page.text(), words, f"{what}: the text")
+        equal(page.tiles(), tiles, f"{what}: the start")
+        got = page.source()   # the picture, through a JPEG at twice the board's size
+        off = [abs(a - b) for y in range(0, 250, 5) for a, b in zip(got.rows[y], reference.rows[y])]
+        check(sum(off) / len(off) < 6, f"{what}: the picture, {sum(off) / len(off):.1f} off on average")
+        page.press(3)   # "Ход назад": the assembled painting under the start
+        equal(page.tiles(), list(range(30)), f"{what}: one level over the assembled picture")
+
+    page.b.navigate("file://" + saved, ready="!document.getElementById('Kalvero').hasAttribute('aria-busy')")
+    same_lesson("the lesson's own page")
+    menu_item(page, "builtInPicture")
+    check(page.text().startswith(HELP_FIRST), "the built-in picture brings back its help text")
+    Page(page.b)   # the bare page again
+    drop_file(page, saved)
+    same_lesson("a lesson dropped on the page")
+
+    with open(saved, encoding="utf-8") as f:
+        lesson_page = f.read()
+    opening = '<script type="application/json" id="kalveroLesson">'
+    block = lesson_page[lesson_page.index(opening) + len(opening):lesson_page.index("</script>", lesson_page.index(opening))]
+    bad = {
+        "страница.html": ("<!DOCTYPE html><html><body>Здравейте</body></html>", "това е уеб страница, а не урок"),
+        "два.html": (lesson_page.replace(opening, opening + block + "</script>" + opening, 1), "повече от един урок"),
+        "счупен.html": (lesson_page.replace('"kalvero":1', '"kalvero":1,', 1), "повреден"),
+        "ход.html": (lesson_page.replace('"start":[', '"start":[0,', 1), "30-те части"),
+        "голям.html": (lesson_page + " " * (16 << 20), "по-голям от 16 MiB"),
+    }
+    for name, (text, reason) in bad.items():
+        path = os.path.join(folder, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        page.press(1)
+        before = page.tiles()
+        drop_file(page, path)
+        told = wait_for_refusal(page)
+        check(told.startswith(f"„\u2068{name}\u2069“ не може да се отвори: ") and reason in told, f"{name}: {told}")
+        page.b.key("Escape")
+        page.b.wait_for("!document.getElementById('pictureRefused').open")
+        equal(page.tiles(), before, f"{name}: the game stays as it was")
+
+
 CHECKS = [window_layout, startup_pixels_and_tooltips, shuffle_picks_swap_undo, solved_text, tab_cycle,
-          keyboard_game, accessibility_tree, glance, opening_pictures, refusals, two_files_dropped]
+          keyboard_game, accessibility_tree, glance, cycles, opening_pictures, refusals, two_files_dropped, worker_verdicts,
+          worker_misbehaves, lessons]
 # Checks that bring their own browser (a size, a pixel ratio, touch).
 OWN_BROWSER = [(sharp_at_device_pixel_ratio_two, dict(scale=2)), (scale_follows_the_viewport, {}), (no_seams, {}),
                (touch_plays, {})]
