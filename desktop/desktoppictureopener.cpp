@@ -25,7 +25,8 @@ namespace {
 QString pictureFilter()
 {
     QStringList patterns;
-    for (const char *suffix : {"jpg", "jpeg", "jpe", "jfif", "png", "webp", "tif", "tiff", "gif", "bmp"}) {
+    // A lesson (a page the game saved) opens from the same dialog.
+    for (const char *suffix : {"jpg", "jpeg", "jpe", "jfif", "png", "webp", "tif", "tiff", "gif", "bmp", "html", "htm"}) {
         patterns << QStringLiteral("*.") + QString::fromLatin1(suffix);
         patterns << QStringLiteral("*.") + QString::fromLatin1(suffix).toUpper();
     }
@@ -84,9 +85,11 @@ void DesktopPictureOpener::take(const decoder::Decoded &decoded, const decoder::
 {
     if (decoded.opened() && decoded.lesson) {
         m_pictureFileName = name.fileName();
+        m_pictureFile = name;
         emit lessonChosen(decoded.picture, *decoded.lesson, arrival);
     } else if (decoded.opened()) {
         m_pictureFileName = name.fileName();
+        m_pictureFile = name;
         emit pictureChosen(decoded.picture, arrival);
     } else {
         if (arrival == window::Arrival::AtStart)
@@ -117,6 +120,7 @@ void DesktopPictureOpener::useBuiltIn()
 {
     stop();
     m_pictureFileName.clear();
+    m_pictureFile.reset();
     emit pictureChosen(QImage(), window::Arrival::BuiltIn);
 }
 

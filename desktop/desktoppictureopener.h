@@ -38,6 +38,9 @@ public:
     // The name of the file the board's picture (or lesson) came from, as the player
     // sees it; empty for the built-in picture.
     QString pictureFileName() const { return m_pictureFileName; }
+    // The file the board's picture came from, to decode again at a lesson's size; none
+    // for the built-in picture.
+    const std::optional<decoder::FileName> &pictureFile() const { return m_pictureFile; }
 
     void askForFile();   // the desktop's file dialog, from the Pictures folder
     void useBuiltIn();   // the built-in picture again; a file still under way no longer counts
@@ -67,6 +70,7 @@ private:
     QSize m_target{picture::PictureWidth, picture::PictureHeight};
     QStringList m_untold;   // refusals that wait for the window to show
     QString m_pictureFileName;
+    std::optional<decoder::FileName> m_pictureFile;
 };
 
 Q_DECLARE_METATYPE(lesson::Lesson)

@@ -9,10 +9,12 @@
 #include "window/texts.h"
 #include "desktop/colourbutton.h"
 #include "desktop/desktoppictureopener.h"
+#include "desktop/decoder/reader.h"
 #include "desktop/lessonfile.h"
 
 #include <QAccessibleWidget>
 #include <QDropEvent>
+#include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLibraryInfo>
@@ -24,8 +26,10 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextCursor>
+#include <QThread>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -221,18 +225,50 @@ void MainWindow::saveLesson()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QStringLiteral("html"));
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        const QImage source = m_picture.isNull() ? ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg") : m_picture;
-        const lesson::Lesson lesson{LessonPicture(source).toStdString(), m_text1->toPlainText().toStdString(), false,
-                                    m_play.lessonStart()};
-        if (const QString why = SaveLesson(path, lesson); !why.isEmpty()) {
-            QMessageBox box(QMessageBox::Warning, toQString(window::texts::CannotSaveTitle), why, QMessageBox::Ok, this);
-            box.setObjectName(QStringLiteral("lessonRefused"));
-            box.button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
-            box.exec();
-        }
-    });
+    connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::writeLesson);
     dialog->open();
+}
+
+void MainWindow::writeLesson(const QString &path)
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const lesson::Lesson words{{}, m_text1->toPlainText().toStdString(), false, m_play.lessonStart()};
+    const QImage board = m_picture.isNull() ? ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg") : m_picture;
+    const auto write = [this, path, words](const QImage &source) {
+        auto why = std::make_shared<QString>();
+        QThread *thread = QThread::create([path, words, source, why] {
+            lesson::Lesson lesson = words;
+            lesson.picture = LessonPicture(source).toStdString();
+            *why = SaveLesson(path, lesson);
+        });
+        connect(thread, &QThread::finished, this, [this, thread, why] {
+            thread->deleteLater();
+            QApplication::restoreOverrideCursor();
+            if (why->isEmpty())
+                return;
+            auto *box = new QMessageBox(QMessageBox::Warning, toQString(window::texts::CannotSaveTitle), *why,
+                                        QMessageBox::Ok, this);
+            box->setObjectName(QStringLiteral("lessonRefused"));
+            box->setTextFormat(Qt::PlainText);   // a file's name is never markup
+            box->button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+        });
+        thread->start();
+    };
+    const std::optional<decoder::FileName> &file = m_opener->pictureFile();
+    if (!file) {
+        write(board);
+        return;
+    }
+    // The board keeps its picture at its own size; a lesson's is twice that, from the file
+    // while it is there, as any picture, in the decoder child.
+    auto *reader = new decoder::PictureReader(this);
+    connect(reader, &decoder::PictureReader::finished, this, [reader, board, write](const decoder::Decoded &decoded) {
+        reader->deleteLater();
+        write(decoded.opened() ? decoded.picture : board);
+    });
+    reader->start(*file, QSize(lesson::PictureWidth, lesson::PictureHeight));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

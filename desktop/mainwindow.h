@@ -52,6 +52,10 @@ private:
     void usePicture(const QImage &picture, window::Arrival arrival);   // null: the built-in one
     void useLesson(const QImage &picture, const lesson::Lesson &lesson);
     void saveLesson();   // the board's menu: asks where, then writes the lesson there
+    // The lesson written to `path` away from the interface thread: its picture decoded
+    // again from its file at the lesson's size where it can be, the file written in a
+    // thread of its own, whatever the drive does; a failure is told.
+    void writeLesson(const QString &path);
     bool takeDrop(QDropEvent *event);
 
     window::Play m_play;

@@ -105,8 +105,23 @@ PictureError decodePixels(jpeg_decompress_struct &jpeg, JpegErrors &errors, cons
         if (cut.width >= request.targetWidth && cut.height >= request.targetHeight)
             eighths = scale;
     }
+    // A larger scale than that only where it fits the limit; a smaller one is less sharp
+    // but opens, as it does wherever the board is smaller.
+    while (eighths > 1 && !picture::FitsDecodeLimit(width, height, {eighths, 8}))
+        --eighths;
     if (!picture::FitsDecodeLimit(width, height, {eighths, 8}))
         return PictureError::TooLarge;
+    // A progressive picture, or one whose components come in scans of their own, keeps
+    // every coefficient of the whole picture while its scans come: 128 bytes a block,
+    // at full size whatever the scale.
+    if (jpeg.progressive_mode || jpeg.comps_in_scan < jpeg.num_components) {
+        std::int64_t coefficients = 0;
+        for (int c = 0; c < jpeg.num_components; ++c)
+            coefficients += std::int64_t(jpeg.comp_info[c].width_in_blocks) * jpeg.comp_info[c].height_in_blocks
+                            * std::int64_t(sizeof(JBLOCK));
+        if (coefficients > MaxCoefficientBytes)
+            return PictureError::TooLarge;
+    }
     jpeg.scale_num = unsigned(eighths);
     jpeg.scale_denom = 8;
     const bool cmyk = jpeg.jpeg_color_space == JCS_CMYK || jpeg.jpeg_color_space == JCS_YCCK;

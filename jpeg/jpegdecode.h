@@ -17,6 +17,10 @@ using picture::PictureError;
 // More scans than any encoder writes: a file of more makes the decoder work on and on.
 constexpr int MaxJpegScans = 500;
 
+// The most a progressive picture's coefficients may take while its scans come in (a
+// 10,000 x 10,000 photo takes 300 MB, one of 16,000 x 10,000 with full colour 960 MB).
+constexpr std::int64_t MaxCoefficientBytes = std::int64_t(512) << 20;
+
 enum class ByteOrder { Bgra, Rgba };   // a pixel's four bytes in memory; the fourth is 255
 
 // Where the decoded pixels go: width x height pixels of 4 bytes, row after row with
@@ -25,7 +29,9 @@ using Allocate = std::function<std::uint8_t *(int width, int height)>;
 
 // Decodes `data` at the smallest of libjpeg's scales (1/8 to 1) at which the board's
 // part of it, turned a quarter when `turned` (its EXIF orientation is 5 to 8), still
-// covers targetWidth x targetHeight, within picture::FitsDecodeLimit at that scale.
+// covers targetWidth x targetHeight, or a smaller one where that would not fit
+// picture::FitsDecodeLimit; a progressive picture whose coefficients take more than
+// MaxCoefficientBytes is TooLarge.
 // The verdict comes from the decoder's own message codes: data that ends early, or
 // corrupt entropy-coded data, is Damaged, and so is a progressive picture whose scans
 // leave coefficients unrefined (it would show blurred); an unknown JFIF revision, a

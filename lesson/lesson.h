@@ -45,8 +45,10 @@ enum class LessonError {
 };
 constexpr int LessonErrorCount = int(LessonError::TooLarge) + 1;   // TooLarge is the last
 
-// Whether a file's first bytes look like a web page: "<!DOCTYPE html" or "<html", in
-// any case, after an optional UTF-8 byte order mark and white space.
+// Whether a file's first bytes (at most SniffBytes of them: both faces ask alike) look
+// like a web page: "<!DOCTYPE html" or "<html", in any case, after an optional UTF-8
+// byte order mark and white space.
+constexpr std::size_t SniffBytes = 1024;
 bool LooksLikeWebPage(std::string_view firstBytes);
 
 // Whether `page` has exactly one lesson block, empty or filled, and closed: the only pages

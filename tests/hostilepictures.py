@@ -43,6 +43,17 @@ def flat_jpeg(width, height):
             + segment(0xDA, b"\x01\x01\x00\x00\x3f\x00") + bytes((blocks * 2 + 7) // 8) + b"\xff\xd9")
 
 
+def progressive_header(width, height):
+    """The start of a progressive JPEG of full colour (4:4:4) and its first scan's header:
+    enough for a decoder to know what its scans will need, and no more."""
+    segment = lambda kind, body: b"\xff" + bytes([kind]) + struct.pack(">H", len(body) + 2) + body
+    table = b"\x00" + b"\x01" + b"\x00" * 15 + b"\x00"   # one DC symbol, 0, one bit long
+    return (b"\xff\xd8" + segment(0xDB, b"\x00" + b"\x01" * 64)
+            + segment(0xC2, b"\x08" + struct.pack(">HH", height, width) + b"\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00")
+            + segment(0xC4, table) + segment(0xDA, b"\x03\x01\x00\x02\x00\x03\x00\x00\x00\x00")
+            + b"\x00" * 64 + b"\xff\xd9")
+
+
 def png_of_zeros(width, height, depth, colour, row_bytes):
     """A valid PNG whose every pixel is 0, compressed as it is made."""
     z, row = zlib.compressobj(9), b"\0" * (1 + row_bytes)
@@ -109,7 +120,9 @@ def hostile_files(folder):
         # 48 x 40 as stored, 40 x 48 as its EXIF block turns it: the board's part 40 x 33.
         "turned.jpg": (baseline[:2] + b"\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00\x01\x00"
                        b"\x12\x01\x03\x00\x01\x00\x00\x00\x06\x00\x00\x00\x00\x00\x00\x00" + baseline[2:], [40, 33]),
-        "scan-14645x12158.jpg": (flat_jpeg(14645, 12158), [600, 500]),   # a lesson's size: more than the board needs here
+        "scan-14645x12158.jpg": (flat_jpeg(14645, 12158), [600, 500]),
+        # Its scans would keep 960 MB of coefficients, whatever the scale.
+        "progressive-16000x10000.jpg": (progressive_header(16000, 10000), too_large),   # a lesson's size: more than the board needs here
         # What a browser's own decoders meet, in the worker.
         "16k.png": (lambda: png_of_zeros(16384, 16384, 8, 0, 16384), too_large),
         "30000-1-bit.png": (lambda: png_of_zeros(30000, 30000, 1, 0, 3750), too_large),

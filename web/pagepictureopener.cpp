@@ -82,7 +82,12 @@ EM_JS(void, kalvero_decode, (int request, EM_VAL file, int width, int height), {
     waitForBytes();
     Promise.all([glue.code, glue.script]).then(function(parts) {
         if (ended) return;
-        worker = new Worker(parts[1]);
+        try {
+            worker = new Worker(parts[1]);
+        } catch (error) {   // a page whose rules forbid workers
+            fail(15);
+            return;
+        }
         worker.onmessage = function(event) {
             const answer = event.data;
             if (answer.progress) {
@@ -121,13 +126,22 @@ EM_JS(void, kalvero_make_lesson_picture, (int width, int height, int most), {
                 return;
             }
             return blob.arrayBuffer().then(function(buffer) { Module["kalveroLessonPicture"](new Uint8Array(buffer)); });
-        });
+        }).catch(function() { Module["kalveroLessonPicture"](null); });
     }
     encode(0.9);
 });
 // This page, as it came, as a file of its own name: a lesson's page opens its lesson so.
+// The worker of a picture no longer wanted ends at once.
+EM_JS(void, kalvero_stop_decoding, (), {
+    if (Module["kalveroDecoding"]) Module["kalveroDecoding"].end();
+});
 EM_JS(EM_VAL, kalvero_own_page, (), {
-    const name = decodeURIComponent(location.pathname.split("/").pop() || "") || "урок.html";
+    let name = location.pathname.split("/").pop() || "";
+    try {
+        name = decodeURIComponent(name);
+    } catch (error) {   // a name that was never percent-encoded: as it stands
+    }
+    name = name || "урок.html";
     return Emval.toHandle(new File([window.kalveroPage], name, {type: "text/html"}));
 });
 EM_JS(void, kalvero_download, (EM_VAL page, EM_VAL name), {
@@ -143,7 +157,7 @@ void PagePictureOpener::Write(web::Markup &markup)
     // The file input is never a Tab stop and never shown; the menu opens it.
     markup.open("input", "pictureFile")
         .attribute("type", "file")
-        .attribute("accept", "image/*")
+        .attribute("accept", "image/*,.html,text/html")   // pictures, and lessons
         .attribute("tabindex", "-1")
         .attribute("aria-hidden", "true")
         .attribute("hidden", "")
@@ -223,6 +237,7 @@ PagePictureOpener::PagePictureOpener(val window, std::function<void(val, val)> c
 void PagePictureOpener::open(val file)
 {
     const int request = ++m_newest;
+    kalvero_stop_decoding();
     const PictureError error = picture::CheckFileSize(std::int64_t(file["size"].as<double>()));
     if (error != PictureError::None) {
         refuse(file, error);
@@ -251,24 +266,31 @@ void PagePictureOpener::decoded(int request, val file, val bitmap, val lesson)
 
 void PagePictureOpener::saveLesson(std::string_view text, const std::optional<model::Arrangement> &start)
 {
+    if (m_savingNow)
+        return;   // one save at a time: its picture is still being made
+    m_savingNow = true;
     m_saving = {{}, std::string(text), false, start};
     kalvero_make_lesson_picture(lesson::PictureWidth, lesson::PictureHeight, int(lesson::MaxPictureBytes));
 }
 
 void PagePictureOpener::lessonPictureMade(val jpeg)
 {
-    m_saving.picture.resize(jpeg["length"].as<std::size_t>());
-    val(emscripten::typed_memory_view(m_saving.picture.size(), reinterpret_cast<std::uint8_t *>(m_saving.picture.data())))
-        .call<void>("set", jpeg);
-    // The page as it came, kept by its first script: a lesson's page holds its block again.
-    const std::string page = val::global("kalveroPage").as<std::string>();
-    if (!lesson::HasOneSlot(page))
-        return;   // a page changed by hand: nothing can be written into it
+    m_savingNow = false;
     // The picture's file name with ".html" for its extension; "урок.html" for the built-in one.
     std::string name = m_pictureName.empty() ? std::string("урок") : m_pictureName;
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
         name.resize(dot);
-    kalvero_download(val(lesson::WriteLesson(page, m_saving)).as_handle(), val(name + ".html").as_handle());
+    name += ".html";
+    // The page as it came, kept by its first script: a lesson's page holds its block again.
+    const std::string page = val::global("kalveroPage").as<std::string>();
+    if (jpeg.isNull() || !lesson::HasOneSlot(page)) {   // no picture made, or a page changed by hand
+        tell(window::texts::CannotSave(name, window::texts::WriteFailed), window::texts::CannotSaveTitle);
+        return;
+    }
+    m_saving.picture.resize(jpeg["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(m_saving.picture.size(), reinterpret_cast<std::uint8_t *>(m_saving.picture.data())))
+        .call<void>("set", jpeg);
+    kalvero_download(val(lesson::WriteLesson(page, m_saving)).as_handle(), val(name).as_handle());
     m_saving = {};
 }
 
@@ -287,10 +309,11 @@ void PagePictureOpener::refuse(val file, PictureError error)
     tell(window::texts::CannotOpen(fileName(file), window::texts::Reason(error)));
 }
 
-void PagePictureOpener::tell(std::string_view text)
+void PagePictureOpener::tell(std::string_view text, std::string_view title)
 {
     // Names and reasons are plain text, never markup.
     web::SetText(m_message, text);
+    web::SetText(web::ById("pictureRefusedTitle"), title);
     if (dialogOpen())
         return;   // the newest refusal is the one shown
     closeMenu();
@@ -355,7 +378,8 @@ void PagePictureOpener::activate(int item)
         m_input.call<void>("click");
         break;
     case window::MenuAct::BuiltInPicture:
-        ++m_newest;   // a file still under way no longer counts
+        ++m_newest;   // a file still under way no longer counts, and its worker ends
+        kalvero_stop_decoding();
         m_pictureName.clear();
         m_chosen(val::null(), val::null());
         break;

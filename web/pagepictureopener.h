@@ -6,6 +6,7 @@
 #include "picture/picture.h"
 #include "web/dom.h"
 #include "window/play.h"
+#include "window/texts.h"
 
 #include <array>
 
@@ -43,7 +44,8 @@ public:
     // Saves the board's picture, `text` and `start` as a lesson: this page with them in
     // its lesson block, downloaded under the picture's name.
     void saveLesson(std::string_view text, const std::optional<model::Arrangement> &start);
-    void tell(std::string_view text);   // in the refusal's box, over the window
+    // In the refusal's box, over the window, under a title of its own.
+    void tell(std::string_view text, std::string_view title = window::texts::CannotOpenTitle);
     static constexpr int Items = window::MenuItems;   // the board's menu
     void showMenu(int x, int y, const std::array<window::MenuItem, Items> &items);   // at a point of the window
     bool menuOpen() const { return m_menuOpen; }
@@ -84,4 +86,5 @@ private:
     int m_newest = 0;   // the request that counts
     std::string m_pictureName;   // the file the board's picture came from; empty: the built-in one
     lesson::Lesson m_saving;     // the lesson being saved, while its picture is made
+    bool m_savingNow = false;
 };

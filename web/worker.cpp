@@ -38,7 +38,7 @@ extern "C" {
 // lesson kept for the calls below, which give its picture, text and start.
 EMSCRIPTEN_KEEPALIVE int kalvero_lesson(const char *data, std::size_t size)
 {
-    if (!lesson::LooksLikeWebPage({data, size}))
+    if (!lesson::LooksLikeWebPage(std::string_view(data, size).substr(0, lesson::SniffBytes)))
         return -1;
     return int(lesson::ReadLesson({data, size}, read));
 }

@@ -74,7 +74,7 @@ function decode(decoder, bytes, job) {
   if (lessonError < 0) return decodePicture(decoder, at, bytes.length, job);
   var text = decoder._kalvero_lesson_text(), start = decoder._kalvero_lesson_start() >> 2;
   var lesson = {
-    text: new TextDecoder().decode(decoder.HEAPU8.slice(text, text + decoder._kalvero_lesson_text_size())),
+    text: new TextDecoder("utf-8", {ignoreBOM: true}).decode(decoder.HEAPU8.slice(text, text + decoder._kalvero_lesson_text_size())),
     textCut: decoder._kalvero_lesson_text_cut() === 1,
     start: start ? Array.from(decoder.HEAP32.subarray(start, start + 30)) : null
   };

@@ -126,7 +126,7 @@ Decoded DecodePicture(QByteArrayView data, const QSize &target)
 Decoded DecodeFile(QByteArrayView data, const QSize &target)
 {
     const std::string_view bytes(data.data(), std::size_t(data.size()));
-    if (!lesson::LooksLikeWebPage(bytes.substr(0, 1024)))
+    if (!lesson::LooksLikeWebPage(bytes.substr(0, lesson::SniffBytes)))
         return DecodePicture(data, target);
     lesson::Lesson read;
     if (const lesson::LessonError error = lesson::ReadLesson(bytes, read); error != lesson::LessonError::None)

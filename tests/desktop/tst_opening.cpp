@@ -6,6 +6,7 @@
 #include "testimages.h"
 #include "desktop/mainwindow.h"
 #include "desktop/desktoppictureopener.h"
+#include "desktop/decoder/crop.h"
 #include "desktop/lessonfile.h"
 
 #include <QBuffer>
@@ -124,6 +125,7 @@ private slots:
     void desktopEntryListsTheReadableTypes();
     void lessonRoundTrip();
     void savingLeavesNoHalfWrittenFile();
+    void aLessonFromTheMenuIsSharp();
 
 private:
     QTemporaryDir m_home;
@@ -182,7 +184,8 @@ void tst_Opening::fromTheMenuByDropAndBack()
         tips << button->toolTip();
     QVERIFY2(tips.contains(QStringLiteral("Създаване на нова папка")), qPrintable(tips.join(u'|')));
     const QString filter = dialog->nameFilters().value(0);
-    QVERIFY2(filter.startsWith(QStringLiteral("Изображения (")) && filter.contains(QStringLiteral("*.webp"))
+    QVERIFY2(filter.startsWith(QStringLiteral("Изображения и уроци (")) && filter.contains(QStringLiteral("*.webp"))
+                 && filter.contains(QStringLiteral("*.html"))
                  && filter.contains(QStringLiteral("*.JPG")) && filter.contains(QStringLiteral("*.tiff"))
                  && !filter.contains(QStringLiteral("*.ico")) && !filter.contains(QStringLiteral("*.svg")),
              qPrintable(filter));
@@ -472,6 +475,56 @@ void tst_Opening::lessonRoundTrip()
             for (const int shift : {0, 8, 16})
                 worst = qMax(worst, qAbs(int(opened.pixel(x, y) >> shift & 0xFF) - int(painting.pixel(x, y) >> shift & 0xFF)));
     QVERIFY2(worst <= 6, qPrintable(QStringLiteral("a channel off by %1").arg(worst)));
+}
+
+// "Запази като урок…" on the window: the picture decoded again at the lesson's size, so
+// that fine stripes, which the board's 300 x 250 blurs, stay sharp; the text and the
+// start as the window had them; the window free meanwhile.
+void tst_Opening::aLessonFromTheMenuIsSharp()
+{
+    if (!CanSaveLessons())
+        QSKIP("this build carries no page");
+    QImage stripes(1200, 1000, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x / 3 % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const QString picturePath = m_pictures + QStringLiteral("/ивици.png"), path = m_pictures + QStringLiteral("/ивици.html");
+    QVERIFY(stripes.save(picturePath));
+    Window w;
+    w.window.opener()->open(decoder::FileName::fromPath(picturePath), window::Arrival::Opened);
+    QVERIFY(w.waitUntilSettled());
+    w.window.Command1_Click(int(model::Command::Shuffle));
+    w.window.findChild<QPlainTextEdit *>()->setPlainText(QStringLiteral("Ивици"));
+
+    emit w.window.board()->saveLessonAsked();
+    QFileDialog *dialog = nullptr;
+    QTRY_VERIFY((dialog = w.window.findChild<QFileDialog *>(QStringLiteral("lessonDialog"))));
+    QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), QStringLiteral("ивици.html"));
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path) && !QApplication::overrideCursor(), 10000);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    lesson::Lesson read;
+    QCOMPARE(lesson::ReadLesson(std::string_view(bytes.constData(), std::size_t(bytes.size())), read), lesson::LessonError::None);
+    QCOMPARE(read.text, std::string("Ивици"));
+    QVERIFY(read.start == w.window.play().game().history().current());
+    const QImage picture = QImage::fromData(QByteArray::fromStdString(read.picture));
+    QCOMPARE(picture.size(), QSize(600, 500));
+    // Nearer the stripes cut at the lesson's size than to the board's picture enlarged.
+    const QSize size(600, 500);
+    const QImage sharp = decoder::CutForBoard(stripes, size);
+    const QImage blurred = decoder::CutForBoard(decoder::CutForBoard(stripes, QSize(300, 250)), size);
+    const auto off = [&sharp](const QImage &image) {
+        qint64 sum = 0;
+        for (int x = 0; x < 600; ++x)
+            sum += qAbs(qGray(image.pixel(x, 250)) - qGray(sharp.pixel(x, 250)));
+        return sum / 600;
+    };
+    QVERIFY2(off(picture) * 3 < off(blurred), qPrintable(QStringLiteral("%1 off, the board's enlarged %2")
+                                                             .arg(off(picture)).arg(off(blurred))));
 }
 
 void tst_Opening::savingLeavesNoHalfWrittenFile()
