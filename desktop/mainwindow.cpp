@@ -26,10 +26,10 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextCursor>
-#include <QThread>
+#include <QPointer>
 
 #include <algorithm>
-#include <memory>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -234,27 +234,26 @@ void MainWindow::writeLesson(const QString &path)
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const lesson::Lesson words{{}, m_text1->toPlainText().toStdString(), false, m_play.lessonStart()};
     const QImage board = m_picture.isNull() ? ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg") : m_picture;
-    const auto write = [this, path, words](const QImage &source) {
-        auto why = std::make_shared<QString>();
-        QThread *thread = QThread::create([path, words, source, why] {
+    const auto write = [owner = QPointer<MainWindow>(this), path, words](const QImage &source) {
+        // The thread owns what it uses; its verdict comes back to the interface thread,
+        // to a window that may have closed meanwhile.
+        std::thread([owner, path, words, source] {
             lesson::Lesson lesson = words;
             lesson.picture = LessonPicture(source).toStdString();
-            *why = SaveLesson(path, lesson);
-        });
-        connect(thread, &QThread::finished, this, [this, thread, why] {
-            thread->deleteLater();
-            QApplication::restoreOverrideCursor();
-            if (why->isEmpty())
-                return;
-            auto *box = new QMessageBox(QMessageBox::Warning, toQString(window::texts::CannotSaveTitle), *why,
-                                        QMessageBox::Ok, this);
-            box->setObjectName(QStringLiteral("lessonRefused"));
-            box->setTextFormat(Qt::PlainText);   // a file's name is never markup
-            box->button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->open();
-        });
-        thread->start();
+            const QString why = SaveLesson(path, lesson);
+            QMetaObject::invokeMethod(qApp, [owner, why] {
+                QApplication::restoreOverrideCursor();
+                if (why.isEmpty() || !owner)
+                    return;
+                auto *box = new QMessageBox(QMessageBox::Warning, toQString(window::texts::CannotSaveTitle), why,
+                                            QMessageBox::Ok, owner);
+                box->setObjectName(QStringLiteral("lessonRefused"));
+                box->setTextFormat(Qt::PlainText);   // a file's name is never markup
+                box->button(QMessageBox::Ok)->setText(toQString(window::texts::Understood));
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->open();
+            }, Qt::QueuedConnection);
+        }).detach();
     };
     const std::optional<decoder::FileName> &file = m_opener->pictureFile();
     if (!file) {
