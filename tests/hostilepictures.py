@@ -121,8 +121,9 @@ def hostile_files(folder):
         "turned.jpg": (baseline[:2] + b"\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00\x01\x00"
                        b"\x12\x01\x03\x00\x01\x00\x00\x00\x06\x00\x00\x00\x00\x00\x00\x00" + baseline[2:], [40, 33]),
         "scan-14645x12158.jpg": (flat_jpeg(14645, 12158), [600, 500]),
-        # Its scans would keep 960 MB of coefficients, whatever the scale.
-        "progressive-16000x10000.jpg": (progressive_header(16000, 10000), too_large),   # a lesson's size: more than the board needs here
+        # Its scans would keep 726 MB of coefficients, whatever the scale: more than a
+        # decoder should take, less than it could.
+        "progressive-11000x11000.jpg": (progressive_header(11000, 11000), too_large),   # a lesson's size: more than the board needs here
         # What a browser's own decoders meet, in the worker.
         "16k.png": (lambda: png_of_zeros(16384, 16384, 8, 0, 16384), too_large),
         "30000-1-bit.png": (lambda: png_of_zeros(30000, 30000, 1, 0, 3750), too_large),
