@@ -416,7 +416,8 @@ void tst_Opening::aDroppedNameKeepsItsBytes()
 
 void tst_Opening::desktopEntryListsTheReadableTypes()
 {
-    // "Open with Kalvero" is offered for exactly the types the program reads.
+    // "Open with Kalvero" is offered for exactly the picture types the program reads; never
+    // for web pages, though a lesson is one: Kalvero is no opener of web pages.
     QFile entry(QStringLiteral(KALVERO_SOURCE_DIR "/packaging/bg.kalvero.Kalvero.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
     QStringList listed;
