@@ -70,12 +70,6 @@ bool CanSaveLessons()
     return can;
 }
 
-QString SuggestedLessonName(const QString &pictureFileName)
-{
-    const QString base = QFileInfo(pictureFileName).completeBaseName();
-    return (base.isEmpty() ? QStringLiteral("урок") : base) + QStringLiteral(".html");
-}
-
 QString SaveLesson(const QString &path, const lesson::Lesson &lesson) { return SaveLesson(path, lesson, CarriedPage()); }
 
 QString SaveLesson(const QString &path, const lesson::Lesson &lesson, const QByteArray &page)

@@ -20,10 +20,6 @@ QByteArray CarriedPage();
 // The board's menu offers "Запази като урок…" only then.
 bool CanSaveLessons();
 
-// A name for the save dialog: the painting's file name with ".html" in place of its
-// extension, or "урок.html" for the built-in picture (an empty name).
-QString SuggestedLessonName(const QString &pictureFileName);
-
 // Writes `page` (by default the carried one; lesson::HasOneSlot(page)) with `lesson`
 // in it to `path`, through a temporary file renamed into place: an existing file
 // there is replaced whole or not at all, and nothing half-written stays. Empty when

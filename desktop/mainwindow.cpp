@@ -219,7 +219,7 @@ void MainWindow::useLesson(const QImage &picture, const lesson::Lesson &lesson)
 void MainWindow::saveLesson()
 {
     auto *dialog = new QFileDialog(this, toQString(window::texts::SaveLessonTitle),
-                                   SuggestedLessonName(m_opener->pictureFileName()),
+                                   toQString(lesson::SuggestedName(m_opener->pictureFileName().toStdString())),
                                    toQString(window::texts::LessonFilter));
     dialog->setObjectName(QStringLiteral("lessonDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,6 +1,8 @@
 // lesson.cpp: filling a page's lesson block, and reading one back strictly.
 #include "lesson/lesson.h"
 
+#include "forms/utf8.h"
+
 #include <cassert>
 #include <cstddef>
 
@@ -44,53 +46,6 @@ std::size_t blockEnd(std::string_view page, std::size_t from)
     return std::string_view::npos;
 }
 
-// The well-formed UTF-8 sequence at `at`: its code point and length, or length 0.
-struct Sequence
-{
-    char32_t code = 0;
-    std::size_t length = 0;
-};
-
-Sequence sequenceAt(std::string_view text, std::size_t at)
-{
-    const auto byte = [&text](std::size_t i) { return unsigned(static_cast<unsigned char>(text[i])); };
-    const unsigned lead = byte(at);
-    if (lead < 0x80)
-        return {char32_t(lead), 1};
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0 || at + length > text.size())
-        return {};
-    char32_t code = lead & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return {};
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return {};
-    return {code, length};
-}
-
-void appendUtf8(std::string &out, char32_t code)
-{
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | (code >> 18));
-        out += char(0x80 | ((code >> 12) & 0x3F));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-}
-
 void appendEscape(std::string &out, char32_t code)
 {
     constexpr char Hex[] = "0123456789abcdef";
@@ -104,7 +59,7 @@ void appendString(std::string &out, std::string_view text)
 {
     out += '"';
     for (std::size_t at = 0; at < text.size();) {
-        const Sequence sequence = sequenceAt(text, at);
+        const forms::CodePoint sequence = forms::ReadCodePoint(text.substr(at));
         const char32_t code = sequence.length ? sequence.code : 0xFFFD;
         at += sequence.length ? sequence.length : 1;
         switch (code) {
@@ -118,7 +73,7 @@ void appendString(std::string &out, std::string_view text)
             if (code < 0x20)
                 appendEscape(out, code);
             else
-                appendUtf8(out, code);
+                forms::AppendUtf8(out, code);
         }
     }
     out += '"';
@@ -294,7 +249,7 @@ std::string Reader::string()
             break;
         }
         if (c != '\\') {
-            const Sequence sequence = sequenceAt(m_text, m_at);
+            const forms::CodePoint sequence = forms::ReadCodePoint(m_text.substr(m_at));
             if (sequence.length == 0) {
                 m_ok = false;
                 break;
@@ -327,7 +282,7 @@ std::string Reader::string()
             if (code < 0)
                 m_ok = false;
             else
-                appendUtf8(out, char32_t(code));
+                forms::AppendUtf8(out, char32_t(code));
             break;
         }
         default: m_ok = false;
@@ -477,6 +432,12 @@ LessonError ReadLessonJson(std::string_view block, Lesson &out)
     lesson.textCut = cut(lesson.text);
     out = std::move(lesson);
     return LessonError::None;
+}
+
+std::string SuggestedName(std::string_view pictureFileName)
+{
+    const std::string_view base = pictureFileName.substr(0, pictureFileName.rfind('.'));
+    return std::string(base.empty() ? std::string_view("урок") : base) + ".html";
 }
 
 } // namespace lesson

@@ -51,6 +51,10 @@ constexpr int LessonErrorCount = int(LessonError::TooLarge) + 1;   // TooLarge i
 constexpr std::size_t SniffBytes = 1024;
 bool LooksLikeWebPage(std::string_view firstBytes);
 
+// The name a lesson is offered under: its painting's file name with ".html" in place of
+// its extension, or "урок.html" for the built-in picture (no name).
+std::string SuggestedName(std::string_view pictureFileName);
+
 // Whether `page` has exactly one lesson block, empty or filled, and closed: the only pages
 // WriteLesson takes.
 bool HasOneSlot(std::string_view page);

@@ -19,11 +19,6 @@ struct PictureHeader
     bool phonePhoto = false;   // Unknown, but a HEIC or AVIF photo by its file-type box
 };
 
-// How many bytes of a file's start ReadPictureHeader needs, at most, but for a TIFF:
-// a JPEG's size follows its metadata, which may hold a large thumbnail. A TIFF's size
-// may be anywhere in the file, and only the desktop reads TIFF, from all its bytes.
-constexpr std::size_t HeaderBytes = 256 * 1024;
-
 // The format by content (never by the file's name) and the size the header claims.
 // Any file that starts with "BM" is a bitmap, however short: its decoder calls a
 // header cut short damaged.

@@ -111,7 +111,7 @@ EM_JS(void, kalvero_decode, (int request, EM_VAL file, int width, int height), {
 });
 
 // The board's picture at a lesson's size, a JPEG of quality 90, or of less as far as a
-// detailed painting needs to stay within MaxLessonPictureBytes.
+// detailed painting needs to stay within lesson::MaxPictureBytes.
 EM_JS(void, kalvero_make_lesson_picture, (int width, int height, int most), {
     const source = Module["kalveroBoard"].original || window.kalveroBuiltIn;
     const canvas = new OffscreenCanvas(width, height);
@@ -276,11 +276,7 @@ void PagePictureOpener::saveLesson(std::string_view text, const std::optional<mo
 void PagePictureOpener::lessonPictureMade(val jpeg)
 {
     m_savingNow = false;
-    // The picture's file name with ".html" for its extension; "урок.html" for the built-in one.
-    std::string name = m_pictureName.empty() ? std::string("урок") : m_pictureName;
-    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
-        name.resize(dot);
-    name += ".html";
+    const std::string name = lesson::SuggestedName(m_pictureName);
     // The page as it came, kept by its first script: a lesson's page holds its block again.
     const std::string page = val::global("kalveroPage").as<std::string>();
     if (jpeg.isNull() || !lesson::HasOneSlot(page)) {   // no picture made, or a page changed by hand

@@ -1,6 +1,8 @@
 // texts.cpp: the Bulgarian texts of the game.
 #include "window/texts.h"
 
+#include "forms/utf8.h"
+
 #include <cassert>
 #include <utility>
 #include <vector>
@@ -67,55 +69,14 @@ namespace {
 constexpr char32_t Replacement = 0xFFFD;
 
 // The code point `text` starts with and how many bytes it takes. A byte that starts no
-// well-formed sequence (an overlong form, a surrogate, past U+10FFFF, cut short) is
-// one U+FFFD by itself, and the next byte starts afresh.
+// well-formed sequence is one U+FFFD by itself, and the next byte starts afresh.
 std::pair<char32_t, std::size_t> NextCodePoint(std::string_view text)
 {
-    const auto byte = [text](std::size_t i) { return char32_t(static_cast<unsigned char>(text[i])); };
-    const char32_t lead = byte(0);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80)
-        return {lead, 1};
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, least = 0x80;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, least = 0x800;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, least = 0x10000;
-    else
-        return {Replacement, 1};
-    if (text.size() < length)
-        return {Replacement, 1};
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return {Replacement, 1};
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return {Replacement, 1};
-    return {code, length};
+    const forms::CodePoint read = forms::ReadCodePoint(text);
+    return read.length ? std::pair{read.code, read.length} : std::pair{Replacement, std::size_t(1)};
 }
 
-void AppendUtf8(std::string &text, char32_t code)
-{
-    if (code < 0x80) {
-        text += char(code);
-    } else if (code < 0x800) {
-        text += char(0xC0 | (code >> 6));
-        text += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += char(0xE0 | (code >> 12));
-        text += char(0x80 | ((code >> 6) & 0x3F));
-        text += char(0x80 | (code & 0x3F));
-    } else {
-        text += char(0xF0 | (code >> 18));
-        text += char(0x80 | ((code >> 12) & 0x3F));
-        text += char(0x80 | ((code >> 6) & 0x3F));
-        text += char(0x80 | (code & 0x3F));
-    }
-}
+using forms::AppendUtf8;
 
 // Marks, embeddings, overrides and isolates, and the two separators that break a line.
 bool ActsOnText(char32_t code)

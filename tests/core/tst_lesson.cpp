@@ -49,6 +49,7 @@ private slots:
     void longTextIsCut();
     void webPageByItsStart_data();
     void webPageByItsStart();
+    void suggestedName();
 };
 
 void tst_Lesson::roundTrip_data()
@@ -224,6 +225,15 @@ void tst_Lesson::webPageByItsStart()
 {
     QFETCH(QByteArray, start);
     QTEST(lesson::LooksLikeWebPage(start.toStdString()), "webPage");
+}
+
+// Both faces offer a lesson under its painting's name.
+void tst_Lesson::suggestedName()
+{
+    QCOMPARE(lesson::SuggestedName("Нощна стража.jpg"), std::string("Нощна стража.html"));
+    QCOMPARE(lesson::SuggestedName("v1.2.png"), std::string("v1.2.html"));
+    QCOMPARE(lesson::SuggestedName("урок.html"), std::string("урок.html"));
+    QCOMPARE(lesson::SuggestedName(""), std::string("урок.html"));   // the built-in picture
 }
 
 QTEST_APPLESS_MAIN(tst_Lesson)
