@@ -29,12 +29,17 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <chrono>
+#include <memory>
 #include <thread>
 #include <utility>
 
 namespace {
 
 QColor colour(window::layout::Rgb rgb) { return QColor(QRgb(0xFF000000 | rgb)); }
+
+// The reader that decodes a lesson's picture again, at the lesson's size.
+const QString LessonReader = QStringLiteral("lessonPicture");
 
 // Screen readers meet the game as a window named by its title, whose children are
 // the shown controls in reading order.
@@ -176,6 +181,15 @@ MainWindow::MainWindow(forms::ClockRandom random, const std::optional<decoder::F
 
 MainWindow::~MainWindow()
 {
+    // A lesson asked for as the game closes is still written: its picture read to the
+    // end and its file finished, unless a drive stops answering for this long.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (decoder::PictureReader *reader : findChildren<decoder::PictureReader *>(LessonReader, Qt::FindDirectChildrenOnly)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        reader->waitForFinished(int(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+    }
+    for (const std::future<void> &written : m_lessonsWritten)
+        written.wait_until(until);
     // The board acts on the play layer to its last event (losing the focus as the window
     // goes): it goes first, while the play layer is still there.
     delete m_board;
@@ -234,14 +248,19 @@ void MainWindow::writeLesson(const QString &path)
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const lesson::Lesson words{{}, m_text1->toPlainText().toStdString(), false, m_play.lessonStart()};
     const QImage board = m_picture.isNull() ? ReadResource(QStringLiteral(":/resources/picture.jpg"), "jpeg") : m_picture;
-    const auto write = [owner = QPointer<MainWindow>(this), path, words](const QImage &source) {
-        // The thread owns what it uses; its verdict comes back to the interface thread,
-        // to a window that may have closed meanwhile.
-        std::thread([owner, path, words, source] {
-            lesson::Lesson lesson = words;
-            lesson.picture = LessonPicture(source).toStdString();
-            const QString why = SaveLesson(path, lesson);
-            QMetaObject::invokeMethod(qApp, [owner, why] {
+    const auto write = [this, path, words](const QImage &source) {
+        // The thread owns what it uses and lets it go before it says it is done; its verdict
+        // comes back to the interface thread, to a window that may have closed meanwhile.
+        struct Job { QPointer<MainWindow> owner; QString path; lesson::Lesson lesson; QImage source; };
+        auto job = std::make_unique<Job>(Job{this, path, words, source});
+        std::promise<void> done;
+        std::erase_if(m_lessonsWritten, [](const std::future<void> &written) {
+            return written.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        });
+        m_lessonsWritten.push_back(done.get_future());
+        std::thread([job = std::move(job), done = std::move(done)]() mutable {
+            job->lesson.picture = LessonPicture(job->source).toStdString();
+            QMetaObject::invokeMethod(qApp, [owner = job->owner, why = SaveLesson(job->path, job->lesson)] {
                 QApplication::restoreOverrideCursor();
                 if (why.isEmpty() || !owner)
                     return;
@@ -253,6 +272,8 @@ void MainWindow::writeLesson(const QString &path)
                 box->setAttribute(Qt::WA_DeleteOnClose);
                 box->open();
             }, Qt::QueuedConnection);
+            job.reset();
+            done.set_value();
         }).detach();
     };
     const std::optional<decoder::FileName> &file = m_opener->pictureFile();
@@ -263,6 +284,7 @@ void MainWindow::writeLesson(const QString &path)
     // The board keeps its picture at its own size; a lesson's is twice that, from the file
     // while it is there, as any picture, in the decoder child.
     auto *reader = new decoder::PictureReader(this);
+    reader->setObjectName(LessonReader);
     connect(reader, &decoder::PictureReader::finished, this, [reader, board, write](const decoder::Decoded &decoded) {
         reader->deleteLater();
         write(decoded.opened() ? decoded.picture : board);

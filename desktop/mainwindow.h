@@ -10,7 +10,9 @@
 #include <QWidget>
 
 #include <array>
+#include <future>
 #include <optional>
+#include <vector>
 
 class BoardView;
 class QLabel;
@@ -66,4 +68,5 @@ private:
     QLabel *m_cyclesLine = nullptr;   // the cycles' status line, shown while they show
     QImage m_picture;   // the board's source as it came, null for the built-in one: a lesson's picture
     std::array<QPushButton *, 4> m_command1{};
+    std::vector<std::future<void>> m_lessonsWritten;   // each ready once its lesson's file is written or refused
 };

@@ -1,15 +1,20 @@
 // tst_drive.cpp: pictures on a drive that is slow, or stops answering, made so by a
 // shim (drive/driveshim.cpp) this test loads into itself: a slow file still opens,
 // a stalled one is refused in time, and a file whose opening hangs keeps neither
-// the window from showing nor the game from quitting.
+// the window from showing nor the game from quitting; a lesson saved as the game
+// closes is still written.
+#include "desktop/boardview.h"
 #include "desktop/decoder/reader.h"
 #include "desktop/decoder/sanitizer.h"
 #include "desktop/desktoppictureopener.h"
+#include "desktop/lessonfile.h"
 #include "desktop/mainwindow.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -69,6 +74,7 @@ private slots:
     void stuckOpenLeavesTheWindowShowing();
     void stalledReadIsRefused();
     void slowReadStillOpens();
+    void aLessonAskedForAsTheGameClosesIsWritten();
 
 private:
     QTemporaryDir m_scratch;
@@ -128,6 +134,41 @@ void tst_Drive::slowReadStillOpens()
     QCOMPARE(decoded.error, PictureError::None);
     QCOMPARE(decoded.picture.size(), Board);
     QVERIFY2(clock.elapsed() > decoder::WatchdogMilliseconds, "the file came too fast to prove anything");
+}
+
+// The teacher saves her lesson and closes the game at once: the picture is still being
+// read again from a slow drive, and the file will take its time to write.
+void tst_Drive::aLessonAskedForAsTheGameClosesIsWritten()
+{
+    if (!CanSaveLessons())
+        QSKIP("this build carries no page");
+    QImage painting(600, 500, QImage::Format_RGB32);
+    QRandomGenerator random(5);
+    for (int y = 0; y < painting.height(); ++y)
+        for (int x = 0; x < painting.width(); ++x)
+            painting.setPixel(x, y, random.generate() | 0xff000000u);
+    const QString picture = m_scratch.filePath(QStringLiteral("kalvero-slow-painting.png"));
+    QVERIFY(write(picture, png(painting)));
+    QVERIFY(QDir(m_scratch.path()).mkdir(QStringLiteral("kalvero-laggard")));
+    const QString path = m_scratch.filePath(QStringLiteral("kalvero-laggard/урок.html"));
+    {
+        MainWindow window(forms::ClockRandom(3));
+        QSignalSpy settled(window.opener(), &DesktopPictureOpener::settled);
+        window.opener()->open(decoder::FileName::fromPath(picture), window::Arrival::Opened);
+        QVERIFY(settled.wait(30000));
+        emit window.board()->saveLessonAsked();
+        auto *dialog = window.findChild<QFileDialog *>(QStringLiteral("lessonDialog"));
+        QVERIFY(dialog);
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    lesson::Lesson read;
+    QCOMPARE(lesson::ReadLesson(std::string_view(bytes.constData(), std::size_t(bytes.size())), read), lesson::LessonError::None);
+    QCOMPARE(QImage::fromData(QByteArray::fromStdString(read.picture)).size(), QSize(600, 500));
+    QTRY_VERIFY(!QApplication::overrideCursor());
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 // test's process (LD_PRELOAD), it stands between the process and the system for
 // the files whose path holds a marker:
 //   "kalvero-slow"    read() gives at most 64 KiB a call, each after 60 ms
+//   "kalvero-laggard" write() answers each call after 300 ms
 //   "kalvero-stalled" read() answers only after StuckSeconds
 //   "kalvero-stuck"   open() and stat() answer only after StuckSeconds
 // Everything else goes straight through. kalveroDriveStuck() tells how many calls
@@ -77,6 +78,14 @@ ssize_t read(int descriptor, void *buffer, size_t size)
         if (size > 65536)
             size = 65536;
     }
+    return next(descriptor, buffer, size);
+}
+
+ssize_t write(int descriptor, const void *buffer, size_t size)
+{
+    static const auto next = real<ssize_t (*)(int, const void *, size_t)>("write");
+    if (descriptorMarked(descriptor, "kalvero-laggard"))
+        ::usleep(300000);
     return next(descriptor, buffer, size);
 }
 
