@@ -47,6 +47,17 @@ QByteArray png(const QImage &image)
     return bytes;
 }
 
+// Noise, which does not compress.
+QImage noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, random.generate() | 0xff000000u);
+    return image;
+}
+
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -119,15 +130,10 @@ void tst_Drive::stalledReadIsRefused()
 
 void tst_Drive::slowReadStillOpens()
 {
-    // Noise does not compress: about 6.5 MB, read at about 1 MB/s, for longer than
-    // the decoder's watchdog allows it to decode.
-    QImage noise(1500, 1450, QImage::Format_RGB32);
-    QRandomGenerator random(7);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, random.generate() | 0xff000000u);
+    // About 6.5 MB of noise, read at about 1 MB/s, for longer than the decoder's
+    // watchdog allows it to decode.
     const QString path = m_scratch.filePath(QStringLiteral("kalvero-slow-photo.png"));
-    QVERIFY(write(path, png(noise)));
+    QVERIFY(write(path, png(noise(1500, 1450))));
     QElapsedTimer clock;
     clock.start();
     const decoder::Decoded decoded = read(path);
@@ -142,13 +148,8 @@ void tst_Drive::aLessonAskedForAsTheGameClosesIsWritten()
 {
     if (!CanSaveLessons())
         QSKIP("this build carries no page");
-    QImage painting(600, 500, QImage::Format_RGB32);
-    QRandomGenerator random(5);
-    for (int y = 0; y < painting.height(); ++y)
-        for (int x = 0; x < painting.width(); ++x)
-            painting.setPixel(x, y, random.generate() | 0xff000000u);
     const QString picture = m_scratch.filePath(QStringLiteral("kalvero-slow-painting.png"));
-    QVERIFY(write(picture, png(painting)));
+    QVERIFY(write(picture, png(noise(600, 500))));
     QVERIFY(QDir(m_scratch.path()).mkdir(QStringLiteral("kalvero-laggard")));
     const QString path = m_scratch.filePath(QStringLiteral("kalvero-laggard/урок.html"));
     {
