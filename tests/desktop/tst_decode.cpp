@@ -6,6 +6,7 @@
 #include "desktop/resource.h"
 #include "desktop/decoder/decode.h"
 #include "desktop/decoder/record.h"
+#include "records.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -525,16 +526,6 @@ void tst_Decode::lessonRecordIsTakenOnlyWhole_data()
 {
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<bool>("taken");   // else the child broke down
-    const auto written = [](const std::function<void(std::FILE *)> &write) {
-        char *bytes = nullptr;
-        std::size_t size = 0;
-        std::FILE *out = ::open_memstream(&bytes, &size);
-        write(out);
-        std::fclose(out);
-        const QByteArray record(bytes, qsizetype(size));
-        std::free(bytes);
-        return record;
-    };
     const QSize small(6, 5);
     QImage picture(small, QImage::Format_RGB32);
     picture.fill(Qt::red);

@@ -3,6 +3,7 @@
 // comes in, and children that crash, hang, spin, hog memory or say too much, which
 // the game survives unharmed.
 #include "peakmemory.h"
+#include "records.h"
 #include "desktop/decoder/decode.h"
 #include "desktop/decoder/reader.h"
 #include "desktop/decoder/record.h"
@@ -59,19 +60,6 @@ bool write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// What the child's writing `write` puts on its output.
-template <typename Write>
-QByteArray written(Write write)
-{
-    char *bytes = nullptr;
-    std::size_t size = 0;
-    std::FILE *out = ::open_memstream(&bytes, &size);
-    write(out);
-    std::fclose(out);
-    const QByteArray record(bytes, qsizetype(size));
-    std::free(bytes);
-    return record;
-}
 
 // While it lives, readers start the tests' own decoder, which misbehaves as `how`
 // says (misbehave/misbehave.cpp), in place of the game's.
